@@ -1,0 +1,214 @@
+#include "framework/Application.h"
+
+#include "framework/ExceptionReport.h"
+#include "framework/Exceptions.h"
+#include "framework/Form.h"
+
+#if defined(__GNUC__)
+#include <cxxabi.h>
+#endif
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <typeinfo>
+
+namespace framework {
+
+namespace {
+TApplication* g_application = nullptr;
+constexpr char kApplicationClass[] = "OrdanelApplication";
+
+LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (message == WM_CLOSE) {
+            // Closing the program from its taskbar button closes the main form.
+            if (TApplication* app = Application(); app && app->MainForm()) {
+                ::PostMessageA(app->MainForm()->Handle(), WM_CLOSE, 0, 0);
+                return 0;
+            }
+        }
+    } catch (...) {
+        HandleException();
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::string ExecutablePath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+int ShowCommandOfProcess() {
+    STARTUPINFOA info{};
+    info.cb = sizeof info;
+    ::GetStartupInfoA(&info);
+    int command = (info.dwFlags & STARTF_USESHOWWINDOW) ? info.wShowWindow : SW_SHOWNORMAL;
+    switch (command) {
+    case SW_SHOWMAXIMIZED: return SW_SHOWMAXIMIZED;
+    case SW_SHOWMINNOACTIVE: return SW_SHOWMINNOACTIVE;
+    default: return SW_SHOWNORMAL;
+    }
+}
+} // namespace
+
+std::string TitleFromExePath(const std::string& path) {
+    std::string title = path.substr(path.find_last_of('\\') + 1);
+    if (auto dot = title.find('.'); dot != std::string::npos)
+        title.resize(dot);
+    if (title.size() > 1)
+        ::CharLowerBuffA(title.data() + 1, static_cast<DWORD>(title.size() - 1));
+    return title;
+}
+
+TApplication::TApplication() {
+    std::string path = ExecutablePath();
+    ::OemToCharBuffA(path.c_str(), path.data(), static_cast<DWORD>(path.size()));
+    title_ = TitleFromExePath(path);
+
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (!::GetClassInfoExA(instance, kApplicationClass, &wc)) {
+        wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = ApplicationWindowProc;
+        wc.hInstance = instance;
+        wc.hIcon = ::LoadIconA(instance, "MAINICON");
+        wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+        wc.lpszClassName = kApplicationClass;
+        if (!::RegisterClassExA(&wc))
+            throw Exception("Cannot register the application window class");
+    }
+    int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
+    int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
+    window_.reset(::CreateWindowExA(0, kApplicationClass, title_.c_str(),
+                                    WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
+                                        WS_MINIMIZEBOX,
+                                    x, y, 0, 0, nullptr, nullptr, instance, nullptr));
+    if (!window_)
+        throw Exception("Cannot create the application window");
+    g_application = this;
+}
+
+TApplication::~TApplication() {
+    while (!forms_.empty())
+        forms_.pop_back();
+    mainForm_ = nullptr;
+    window_.reset();
+    if (g_application == this)
+        g_application = nullptr;
+}
+
+TApplication* Application() noexcept { return g_application; }
+
+void TApplication::AddForm(std::unique_ptr<TForm> form) {
+    if (!mainForm_)
+        mainForm_ = form.get();
+    forms_.push_back(std::move(form));
+}
+
+void TApplication::Run() {
+    // The application window is what the taskbar shows; it has no size, so nothing else shows.
+    ::ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
+    if (mainForm_)
+        mainForm_->Show(ShowCommandOfProcess());
+    while (!terminated_)
+        HandleMessage();
+}
+
+void TApplication::Terminate() { ::PostQuitMessage(0); }
+
+bool TApplication::ProcessMessage() {
+    MSG msg;
+    if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        exitCode_ = static_cast<int>(msg.wParam);
+        return true;
+    }
+    try {
+        TForm* form = TForm::FromChildWindow(msg.hwnd);
+        if (!form || !form->IsDialogKey(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    } catch (...) {
+        HandleException();
+    }
+    return true;
+}
+
+void TApplication::HandleMessage() {
+    if (!ProcessMessage())
+        ::WaitMessage();
+}
+
+void TApplication::ProcessMessages() {
+    while (ProcessMessage()) {
+    }
+}
+
+std::string StartupErrorText(const std::exception& e) {
+    std::string className;
+    const void* address = nullptr;
+    if (auto* own = dynamic_cast<const Exception*>(&e)) {
+        className = own->ClassName();
+        address = own->Address();
+    } else {
+        className = typeid(e).name();
+#if defined(__GNUC__)
+        int status = 0;
+        if (char* demangled = abi::__cxa_demangle(className.c_str(), nullptr, nullptr, &status)) {
+            if (status == 0)
+                className = demangled;
+            std::free(demangled);
+        }
+#endif
+    }
+    HMODULE module = nullptr;
+    if (!address || !::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                              GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                          static_cast<LPCSTR>(address), &module))
+        module = ::GetModuleHandleA(nullptr);
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(module, path, MAX_PATH);
+    std::string moduleName(path);
+    moduleName = moduleName.substr(moduleName.find_last_of('\\') + 1);
+    auto offset = address ? reinterpret_cast<std::uintptr_t>(address) -
+                                reinterpret_cast<std::uintptr_t>(module)
+                          : 0;
+    std::string message = e.what();
+    const char* fullStop = !message.empty() && message.back() != '.' ? "." : "";
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "Exception %s in module %s at %0*llX.\r\n",
+                  className.c_str(), moduleName.c_str(), static_cast<int>(2 * sizeof(void*)),
+                  static_cast<unsigned long long>(offset));
+    return buffer + message + fullStop + "\r\n";
+}
+
+void ShowStartupError() noexcept {
+    try {
+        std::string text;
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            text = StartupErrorText(e);
+        } catch (...) {
+            text = "Unknown exception during start-up.\r\n";
+        }
+        ::MessageBoxA(nullptr, text.c_str(), "Application Error",
+                      MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    } catch (...) {
+    }
+}
+
+} // namespace framework

@@ -1,0 +1,86 @@
+// Application.h - the application object: title, the hidden application window, the forms it
+// owns, the message loop and the terminate request.
+//
+// Classes in this file:
+//   TApplication  one per process (see Application())
+//
+// Functions: TitleFromExePath (the title rule), StartupErrorText / ShowStartupError (the report of
+// an exception that escapes start-up).
+#pragma once
+
+#include "framework/Handles.h"
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace framework {
+
+class TForm;
+
+/// The application title for an executable path (ANSI): the part after the last "\", cut at its
+/// first ".", every character after the first in lower case ("C:\X\SWEEP.EXE" gives "Sweep").
+std::string TitleFromExePath(const std::string& path);
+
+class TApplication {
+public:
+    /// Derives the title from the running executable and creates the zero-size application
+    /// window, which carries the "MAINICON" icon and stands for the program on the taskbar.
+    TApplication();
+    /// Destroys the forms (newest first) and then the application window.
+    ~TApplication();
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+
+    const std::string& Title() const noexcept { return title_; }
+    HWND Handle() const noexcept { return window_.get(); }
+
+    /// Creates a form of type F, stores it in reference and takes ownership. The first form
+    /// created becomes the main form.
+    template <typename F> F* CreateForm(F*& reference) {
+        auto form = std::make_unique<F>();
+        reference = form.get();
+        AddForm(std::move(form));
+        return reference;
+    }
+    void AddForm(std::unique_ptr<TForm> form);
+    TForm* MainForm() const noexcept { return mainForm_; }
+
+    /// Shows the main form with the process's show command and runs the message loop until the
+    /// quit message has been taken.
+    void Run();
+    /// Asks the program to end: posts the quit message with exit code 0; returns at once.
+    void Terminate();
+    bool Terminated() const noexcept { return terminated_; }
+    int ExitCode() const noexcept { return exitCode_; }
+
+    /// Takes and dispatches one message if there is one; false when the queue was empty.
+    bool ProcessMessage();
+    /// Handles one message, waiting for one when the queue is empty.
+    void HandleMessage();
+    /// Handles every message in the queue, then returns.
+    void ProcessMessages();
+
+private:
+    std::string title_;
+    UniqueHwnd window_;
+    UniqueIcon icon_;
+    std::vector<std::unique_ptr<TForm>> forms_;
+    TForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+    int exitCode_ = 0;
+};
+
+/// The process's application object, or null before it exists and after it is gone.
+TApplication* Application() noexcept;
+
+/// The text of the start-up failure report for an exception:
+/// "Exception <class> in module <file> at <address>.\r\n<message><. if needed>\r\n".
+std::string StartupErrorText(const std::exception& e);
+
+/// Reports the exception being handled as a start-up failure: a task-modal "Application Error"
+/// box with the stop icon. Call only from inside a catch block.
+void ShowStartupError() noexcept;
+
+} // namespace framework

@@ -1,0 +1,26 @@
+// ExceptionReport.h - how an exception that escapes an event handler is reported.
+//
+// Every window procedure, timer and callback of the program runs its work inside
+//     try { ... } catch (...) { framework::HandleException(); }
+// so that no exception crosses into the system.
+#pragma once
+
+#include <string>
+
+namespace framework {
+
+/// The report text of a message: "." is appended when the message is not empty and the code of
+/// its last character is greater than that of "." (so "abc" and "what?" get one, "done." and
+/// "stop!" and "(x)" do not).
+std::string WithFullStop(std::string message);
+
+/// Reports the exception being handled; call only from inside a catch block. The silent kind
+/// (EAbort) is dropped. Any window holding the mouse capture is sent WM_CANCELMODE first; the
+/// report is a stop-icon message box owned by the application window, captioned with the
+/// application title, while the program's other windows are disabled. Never throws.
+void HandleException() noexcept;
+
+/// Shows the report box for a message (the full-stop rule applied). Never throws.
+void ShowExceptionMessage(const std::string& message) noexcept;
+
+} // namespace framework
