@@ -89,10 +89,10 @@ TApplication::TApplication() {
     }
     int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
     int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
-    window_.reset(::CreateWindowExA(0, kApplicationClass, title_.c_str(),
-                                    WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
-                                        WS_MINIMIZEBOX,
-                                    x, y, 0, 0, nullptr, nullptr, instance, nullptr));
+    window_.reset(
+        ::CreateWindowExA(0, kApplicationClass, title_.c_str(),
+                          WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x,
+                          y, 0, 0, nullptr, nullptr, instance, nullptr));
     if (!window_)
         throw Exception("Cannot create the application window");
     g_application = this;
@@ -107,7 +107,9 @@ TApplication::~TApplication() {
         g_application = nullptr;
 }
 
-TApplication* Application() noexcept { return g_application; }
+TApplication* Application() noexcept {
+    return g_application;
+}
 
 void TApplication::AddForm(std::unique_ptr<TForm> form) {
     if (!mainForm_)
@@ -124,7 +126,9 @@ void TApplication::Run() {
         HandleMessage();
 }
 
-void TApplication::Terminate() { ::PostQuitMessage(0); }
+void TApplication::Terminate() {
+    ::PostQuitMessage(0);
+}
 
 bool TApplication::ProcessMessage() {
     MSG msg;

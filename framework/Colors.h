@@ -13,7 +13,9 @@ namespace framework {
 
 using TColor = std::int32_t;
 
-constexpr TColor SystemColor(int index) { return static_cast<TColor>(0x80000000u | index); }
+constexpr TColor SystemColor(int index) {
+    return static_cast<TColor>(0x80000000u | index);
+}
 
 constexpr TColor clScrollBar = SystemColor(COLOR_SCROLLBAR);
 constexpr TColor clBackground = SystemColor(COLOR_BACKGROUND);
@@ -61,7 +63,9 @@ constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
-constexpr bool IsSystemColor(TColor c) { return (static_cast<std::uint32_t>(c) & 0xFF000000u) == 0x80000000u; }
+constexpr bool IsSystemColor(TColor c) {
+    return (static_cast<std::uint32_t>(c) & 0xFF000000u) == 0x80000000u;
+}
 
 /// The RGB value of a colour: system colour references are looked up now (GetSysColor); other
 /// values keep their low three bytes. clNone and clDefault have no RGB of their own and give

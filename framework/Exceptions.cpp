@@ -15,6 +15,8 @@ namespace framework {
 FRAMEWORK_NOINLINE Exception::Exception(std::string message)
     : message_(std::move(message)), address_(FRAMEWORK_RETURN_ADDRESS()) {}
 
-void Abort() { throw EAbort("Operation aborted"); }
+void Abort() {
+    throw EAbort("Operation aborted");
+}
 
 } // namespace framework

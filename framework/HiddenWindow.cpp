@@ -24,8 +24,8 @@ void RegisterHiddenClass(WNDPROC proc) {
 
 THiddenWindow::THiddenWindow(MessageHandler handler) : handler_(std::move(handler)) {
     RegisterHiddenClass(&THiddenWindow::WindowProc);
-    window_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0,
-                                    nullptr, nullptr, ::GetModuleHandleA(nullptr), this));
+    window_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                    nullptr, ::GetModuleHandleA(nullptr), this));
     if (!window_)
         throw Exception("Cannot create a hidden window");
 }

@@ -1,0 +1,316 @@
+#include "framework/Form.h"
+
+#include "framework/Application.h"
+#include "framework/ExceptionReport.h"
+#include "framework/Exceptions.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace framework {
+
+namespace {
+int ScreenDpi() {
+    WindowDc screen(nullptr);
+    int dpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+    return dpi > 0 ? dpi : 96;
+}
+} // namespace
+
+TForm::TForm() {
+    screenDpi_ = ScreenDpi();
+    dpi_ = screenDpi_;
+    visible_ = false;
+}
+
+TForm::~TForm() {
+    destroying_ = true;
+    if (HandleAllocated())
+        ::DestroyWindow(Handle());
+    // Controls go newest first; their windows went with the form's.
+    while (!components_.empty())
+        components_.pop_back();
+}
+
+bool EventsAllowed(const TWinControl& control) noexcept {
+    const TWinControl* top = &control;
+    while (top->Parent())
+        top = top->Parent();
+    auto* form = dynamic_cast<const TForm*>(top);
+    return !form || !form->Destroying();
+}
+
+TForm* TForm::FromChildWindow(HWND window) noexcept {
+    if (!window)
+        return nullptr;
+    HWND root = ::GetAncestor(window, GA_ROOT);
+    return dynamic_cast<TForm*>(FromHandle(root));
+}
+
+TComponent* TForm::FindComponent(const std::string& name) const {
+    for (const auto& c : components_)
+        if (c->Name() == name)
+            return c.get();
+    return nullptr;
+}
+
+int TForm::Scale(int designPixels) const {
+    return ::MulDiv(designPixels, screenDpi_, 96);
+}
+
+const EventHandler& TForm::FindHandler(const DefinitionProperty& property) {
+    property.ExpectCount(1);
+    auto it = handlers_.find(property.Identifier());
+    if (it == handlers_.end())
+        property.Fail("no handler named " + property.Identifier());
+    return it->second;
+}
+
+void TForm::Reference(const DefinitionProperty& property, std::function<void(TComponent*)> assign) {
+    property.ExpectCount(1);
+    property.Identifier(); // a name, checked now
+    fixups_.emplace_back(&property, std::move(assign));
+}
+
+void TForm::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& loader) {
+    if (p.name == "ClientSize") {
+        p.ExpectCount(2);
+        clientWidth_ = Scale(p.Number(0));
+        clientHeight_ = Scale(p.Number(1));
+    } else if (p.name == "Position") {
+        const std::string& v = p.Identifier();
+        if (v == "screen-center")
+            centred_ = true;
+        else if (v == "designed")
+            centred_ = false;
+        else
+            p.Fail("unknown position " + v);
+    } else if (p.name == "BorderStyle") {
+        const std::string& v = p.Identifier();
+        if (v == "tool-window") {
+            toolWindow_ = fixedSize_ = true;
+        } else if (v == "single") {
+            fixedSize_ = true;
+        } else if (v == "sizeable") {
+            toolWindow_ = fixedSize_ = false;
+        } else {
+            p.Fail("unknown border style " + v);
+        }
+    } else if (p.name == "BorderIcons") {
+        systemMenu_ = minimizeBox_ = maximizeBox_ = false;
+        for (size_t i = 0; i < p.values.size(); ++i) {
+            const std::string& v = p.Identifier(i);
+            if (v == "system-menu")
+                systemMenu_ = true;
+            else if (v == "minimize")
+                minimizeBox_ = true;
+            else if (v == "maximize")
+                maximizeBox_ = true;
+            else
+                p.Fail("unknown border icon " + v);
+        }
+    } else if (p.name == "OnCreate") {
+        OnCreate = loader.Handler<TNotifyEvent>(p);
+    } else {
+        TWinControl::ApplyProperty(p, loader);
+    }
+}
+
+void TForm::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.ownClass = true;
+    params.className = "Ordanel." + Name();
+    params.style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    if (systemMenu_)
+        params.style |= WS_SYSMENU;
+    if (!fixedSize_)
+        params.style |= WS_THICKFRAME;
+    // A tool window has no minimise or maximise box, whatever its icons say.
+    if (!toolWindow_ && systemMenu_) {
+        if (minimizeBox_)
+            params.style |= WS_MINIMIZEBOX;
+        if (maximizeBox_)
+            params.style |= WS_MAXIMIZEBOX;
+    }
+    params.exStyle = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
+    if (toolWindow_)
+        params.exStyle |= WS_EX_TOOLWINDOW;
+    if (clientWidth_ > 0 || clientHeight_ > 0) {
+        RECT r{0, 0, clientWidth_, clientHeight_};
+        ::AdjustWindowRectEx(&r, params.style, FALSE, params.exStyle);
+        params.width = r.right - r.left;
+        params.height = r.bottom - r.top;
+    }
+    params.parent = Application() ? Application()->Handle() : nullptr;
+    params.menuOrId = nullptr;
+}
+
+void TForm::CreateFromDefinition(const char* resourceName) {
+    CreateFromDefinition(LoadDefinition(resourceName), resourceName);
+}
+
+void TForm::CreateFromDefinition(const DefinitionNode& definition, const std::string& className) {
+    if (definition.className != className)
+        throw EDefinitionError(definition.source + ": the definition is of class " +
+                               definition.className + ", not " + className);
+    SetName(definition.name);
+    for (const auto& p : definition.properties)
+        ApplyProperty(p, *this);
+    CreateHandle();
+    // AdjustWindowRectEx does not know about wrapped menus or themed frames; make the client
+    // area exactly the stored size.
+    if (clientWidth_ > 0 || clientHeight_ > 0) {
+        RECT window, client;
+        ::GetWindowRect(Handle(), &window);
+        ::GetClientRect(Handle(), &client);
+        int w = (window.right - window.left) + clientWidth_ - client.right;
+        int h = (window.bottom - window.top) + clientHeight_ - client.bottom;
+        ::SetWindowPos(Handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    CreateChildren(definition, this);
+
+    for (auto& [property, assign] : fixups_) {
+        const std::string& target = property->Identifier();
+        TComponent* component = FindComponent(target);
+        if (!component)
+            property->Fail("no component named " + target);
+        assign(component);
+    }
+    fixups_.clear();
+    for (auto& [name, assign] : fields_) {
+        TComponent* component = FindComponent(name);
+        if (!component)
+            throw EDefinitionError(definition.source + ": no control named " + name);
+        assign(component);
+    }
+    ArrangeTabOrder(*this);
+    for (auto& component : components_)
+        component->Loaded();
+    Loaded();
+
+    try {
+        if (OnCreate)
+            OnCreate(this);
+    } catch (...) {
+        HandleException();
+    }
+}
+
+void TForm::CreateChildren(const DefinitionNode& node, TWinControl* parent) {
+    for (const DefinitionNode& child : node.children) {
+        if (FindComponent(child.name) || child.name == Name())
+            throw EDefinitionError(child.source + " line " + std::to_string(child.line) +
+                                   ": a second component named " + child.name);
+        std::unique_ptr<TComponent> component = CreateComponent(child.className);
+        component->SetName(child.name);
+        TComponent* raw = component.get();
+        components_.push_back(std::move(component));
+        auto* control = dynamic_cast<TWinControl*>(raw);
+        if (control)
+            control->SetParent(parent);
+        for (const auto& p : child.properties)
+            raw->ApplyProperty(p, *this);
+        if (control) {
+            control->CreateHandle();
+            CreateChildren(child, control);
+        } else if (!child.children.empty()) {
+            throw EDefinitionError(child.source + " line " + std::to_string(child.line) + ": " +
+                                   child.name + " cannot hold controls");
+        }
+    }
+}
+
+void TForm::ArrangeTabOrder(TWinControl& parent) {
+    std::vector<TWinControl*> ordered = parent.Controls();
+    std::stable_sort(ordered.begin(), ordered.end(), [](TWinControl* a, TWinControl* b) {
+        auto key = [](TWinControl* c) { return c->TabOrder() < 0 ? INT_MAX : c->TabOrder(); };
+        return key(a) < key(b);
+    });
+    // Dialog navigation follows the windows' z-order: put them in tab order.
+    HWND after = HWND_TOP;
+    for (TWinControl* c : ordered) {
+        if (!c->HandleAllocated())
+            continue;
+        ::SetWindowPos(c->Handle(), after, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        after = c->Handle();
+        ArrangeTabOrder(*c);
+    }
+}
+
+void TForm::Show(int command) {
+    if (!shownOnce_ && centred_) {
+        RECT r;
+        ::GetWindowRect(Handle(), &r);
+        int w = r.right - r.left, h = r.bottom - r.top;
+        int x = (::GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+        int y = (::GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+        ::SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    shownOnce_ = true;
+    visible_ = true;
+    ::ShowWindow(Handle(), command);
+    if (command != SW_SHOWMINNOACTIVE && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE) {
+        ::SetForegroundWindow(Handle());
+        if (!::IsChild(Handle(), ::GetFocus()))
+            FocusFirstControl();
+    }
+}
+
+void TForm::Hide() {
+    visible_ = false;
+    ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void TForm::FocusFirstControl() {
+    if (lastFocus_ && ::IsWindow(lastFocus_) && ::IsChild(Handle(), lastFocus_) &&
+        ::IsWindowEnabled(lastFocus_) && ::IsWindowVisible(lastFocus_)) {
+        ::SetFocus(lastFocus_);
+        return;
+    }
+    if (HWND first = ::GetNextDlgTabItem(Handle(), nullptr, FALSE))
+        ::SetFocus(first);
+}
+
+bool TForm::IsDialogKey(MSG& msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST)
+        return false;
+    return ::IsDialogMessageA(Handle(), &msg) != 0;
+}
+
+LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        // The main form's closing ends the program; it is not hidden first. Any other form hides.
+        if (Application() && Application()->MainForm() == this)
+            Application()->Terminate();
+        else
+            Hide();
+        return 0;
+    case WM_ERASEBKGND: {
+        RECT r;
+        ::GetClientRect(Handle(), &r);
+        UniqueBrush brush(::CreateSolidBrush(ColorToRGB(Color())));
+        ::FillRect(reinterpret_cast<HDC>(wParam), &r, brush.get());
+        return 1;
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            if (focus && ::IsChild(Handle(), focus))
+                lastFocus_ = focus;
+            return 0;
+        }
+        if (!::IsIconic(Handle())) {
+            // A form is not a dialog: the system would give the focus to the form itself.
+            FocusFirstControl();
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS: FocusFirstControl(); return 0;
+    default: break;
+    }
+    return TWinControl::WndProc(message, wParam, lParam);
+}
+
+} // namespace framework

@@ -1,0 +1,147 @@
+#include "framework/Application.h"
+#include "framework/Controls.h"
+#include "framework/Exceptions.h"
+#include "tests/support/MessageBoxWatcher.h"
+#include "tests/support/TestForm.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using testsupport::TTestForm;
+
+class FormTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        framework::RegisterStandardClasses();
+        ::InitCommonControls();
+    }
+    framework::TApplication application;
+};
+
+TEST_F(FormTest, StoredDefinitionGivesTheWindowItsFrameAndControls) {
+    TTestForm form;
+    HWND w = form.Handle();
+    EXPECT_EQ(testsupport::WindowText(w), "Test \"form\"");
+    RECT client;
+    ::GetClientRect(w, &client);
+    EXPECT_EQ(client.right, 300);
+    EXPECT_EQ(client.bottom, 200);
+    LONG style = ::GetWindowLongA(w, GWL_STYLE), ex = ::GetWindowLongA(w, GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    EXPECT_FALSE(::IsWindowVisible(w)) << "forms are created hidden";
+    EXPECT_EQ(::GetWindow(w, GW_OWNER), application.Handle());
+
+    ASSERT_NE(form.Tree, nullptr);
+    ASSERT_NE(form.Images, nullptr);
+    EXPECT_EQ(::GetParent(form.Tree->Handle()), w);
+    LONG treeStyle = ::GetWindowLongA(form.Tree->Handle(), GWL_STYLE);
+    EXPECT_FALSE(treeStyle & TVS_HASBUTTONS);
+    EXPECT_TRUE(treeStyle & TVS_HASLINES);
+    EXPECT_TRUE(treeStyle & TVS_LINESATROOT);
+    EXPECT_TRUE(treeStyle & TVS_EDITLABELS);
+    EXPECT_TRUE(::GetWindowLongA(form.Tree->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    // The image list, defined after the tree, was bound to it by name.
+    EXPECT_EQ(::SendMessageA(form.Tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0),
+              reinterpret_cast<LRESULT>(form.Images->Handle()));
+    EXPECT_EQ(form.Images->Count(), 2);
+
+    EXPECT_EQ(form.createCalls, 1);
+    EXPECT_TRUE(form.treeExistedAtCreate) << "the creation handler runs after every control";
+}
+
+TEST_F(FormTest, FaultyDefinitionsFailToLoadWithTheirReason) {
+    struct Case {
+        const char* className;
+        const char* text;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"TUnknownHandlerForm", "TUnknownHandlerForm F {\n OnCreate: NoSuchHandler\n}\n",
+         "no handler named NoSuchHandler"},
+        {"TWrongSignatureForm",
+         "TWrongSignatureForm F {\n TTreeView Tree {\n OnChange: FormCreate\n}\n}\n",
+         "handler FormCreate does not fit this event"},
+        {"TUnknownClassForm", "TUnknownClassForm F {\n TNoSuchControl X {\n }\n}\n",
+         "Class TNoSuchControl not found"},
+        {"TMissingFieldForm", "TMissingFieldForm F {\n Caption: \"x\"\n}\n", "no control named"},
+        {"TUnknownPropertyForm",
+         "TUnknownPropertyForm F {\n TTreeView Tree {\n Colour: clRed\n}\n}\n",
+         "unknown property of Tree"},
+        {"TBadReferenceForm", "TBadReferenceForm F {\n TTreeView Tree {\n Images: Nowhere\n}\n}\n",
+         "no component named Nowhere"},
+        {"TOtherClass", "TTestForm F {\n}\n", "is of class TTestForm, not TOtherClass"},
+        {"TDuplicateForm", "TDuplicateForm F {\n TTreeView A {\n}\n TTreeView A {\n}\n}\n",
+         "a second component named A"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.className);
+        try {
+            TTestForm form(c.text, c.className);
+            ADD_FAILURE() << "loaded";
+        } catch (const framework::EDefinitionError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST_F(FormTest, FailingCreationHandlerIsReportedAndTheFormStillExists) {
+    testsupport::MessageBoxWatcher watcher;
+    TTestForm::NextCreateAction = [] { throw framework::Exception("Catalogue unreadable"); };
+    TTestForm form;
+    auto seen = watcher.Wait();
+    ASSERT_TRUE(seen.seen);
+    EXPECT_EQ(seen.text, "Catalogue unreadable.");
+    EXPECT_EQ(seen.caption, application.Title());
+    EXPECT_EQ(seen.owner, application.Handle());
+    EXPECT_TRUE(seen.hasErrorIcon);
+    EXPECT_TRUE(::IsWindow(form.Handle()));
+    EXPECT_EQ(form.createCalls, 1);
+}
+
+TEST_F(FormTest, SilentExceptionInCreationHandlerShowsNothing) {
+    testsupport::MessageBoxWatcher watcher;
+    TTestForm::NextCreateAction = [] { framework::Abort(); };
+    TTestForm form;
+    EXPECT_FALSE(watcher.Wait(500).seen);
+}
+
+TEST_F(FormTest, FirstShowingCentresTheWindowOnTheScreen) {
+    TTestForm form;
+    form.Show(SW_SHOWNORMAL);
+    RECT r;
+    ::GetWindowRect(form.Handle(), &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    EXPECT_EQ(r.left, (::GetSystemMetrics(SM_CXSCREEN) - w) / 2);
+    EXPECT_EQ(r.top, (::GetSystemMetrics(SM_CYSCREEN) - h) / 2);
+    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
+    // The first control in tab order takes the focus when the form becomes active.
+    EXPECT_EQ(::GetFocus(), form.Tree->Handle());
+}
+
+TEST_F(FormTest, ClosingTheMainFormEndsTheLoopAndAnotherFormOnlyHides) {
+    TTestForm* main = nullptr;
+    TTestForm* second = nullptr;
+    application.CreateForm(main);
+    application.CreateForm(second);
+    EXPECT_EQ(application.MainForm(), main);
+    second->Show();
+    ::SendMessageA(second->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(second->Handle()));
+    application.ProcessMessages();
+    EXPECT_FALSE(application.Terminated());
+
+    main->Show();
+    ::PostMessageA(main->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    for (int i = 0; i < 200 && !application.Terminated(); ++i)
+        application.HandleMessage();
+    EXPECT_TRUE(application.Terminated());
+    EXPECT_EQ(application.ExitCode(), 0);
+    EXPECT_TRUE(::IsWindow(main->Handle())) << "the main form is not destroyed by closing";
+}
+
+} // namespace
