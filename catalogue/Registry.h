@@ -1,0 +1,123 @@
+// Registry.h - the registry wrapper through which the catalogue reads and deletes keys.
+//
+// Classes in this file:
+//   ERegistryException  raised when a value cannot be read or is not text
+//   RegValueKind        what a read reports as the kind of a value
+//   TRegKeyInfo         counts and lengths of one key, as RegQueryInfoKeyA reports them
+//   TRegistry           root key, current key and current path; opens, lists, reads, deletes
+//
+// Every registry call goes through CurrentRegistryApi() (catalogue/RegistryApi.h).
+#pragma once
+
+#include "catalogue/RegistryApi.h"
+#include "framework/Exceptions.h"
+#include "framework/StringList.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace catalogue {
+
+/// Raised by TRegistry::ReadRaw and TRegistry::ReadText; the wrapper stays usable afterwards.
+class ERegistryException : public framework::Exception {
+public:
+    using Exception::Exception;
+    const char* ClassName() const noexcept override { return "ERegistryException"; }
+};
+
+/// The kind of a value as a read reports it, taken from its registry type.
+enum class RegValueKind { Other = 0, String = 1, ExpandString = 2, Integer = 3, Binary = 4 };
+
+/// Maps a registry type (REG_SZ, REG_DWORD, ...) to its kind; unknown types give Other.
+RegValueKind KindOfRegType(DWORD type) noexcept;
+
+/// Result of TRegistry::QueryKeyInfo. Lengths count characters without the terminator.
+struct TRegKeyInfo {
+    uint32_t NumSubKeys = 0;
+    uint32_t MaxSubKeyLen = 0;
+    uint32_t NumValues = 0;
+    uint32_t MaxValueLen = 0;
+    uint32_t MaxDataLen = 0;
+    FILETIME FileTime{};
+};
+
+/// Registry wrapper. One instance per operation, main thread only; it owns at most one open key
+/// (the current key) and closes it when destroyed.
+///
+/// Paths: a path starting with "\" is absolute, taken from the root key after dropping that
+/// character; any other path is relative, taken from the current key when one is open, else from
+/// the root key.
+class TRegistry {
+public:
+    /// Root HKEY_CURRENT_USER, no current key, access mask KEY_ALL_ACCESS.
+    TRegistry() = default;
+    ~TRegistry() = default; // the owner closes the current key
+
+    TRegistry(const TRegistry&) = delete;
+    TRegistry& operator=(const TRegistry&) = delete;
+
+    HKEY RootKey() const noexcept { return root_; }
+    /// The open current key, or nullptr.
+    HKEY CurrentKey() const noexcept { return current_.get(); }
+    /// Path of the current key below the root, without a leading "\"; empty without one.
+    const std::string& CurrentPath() const noexcept { return currentPath_; }
+    /// Access requested by every open.
+    REGSAM Access() const noexcept { return access_; }
+
+    /// Makes root the root key; a different root closes the current key.
+    void SelectRoot(HKEY root);
+
+    /// Makes the existing key at path the current key (never creates one). On failure the
+    /// previous current key, or the lack of one, stays as it was.
+    bool OpenPath(const std::string& path);
+
+    /// Closes the current key, if any.
+    void ClosePath() noexcept;
+
+    /// Fills info for the current key (zeroed first). Under an ANSI code page of more than one
+    /// byte per character both longest-name lengths are scaled to bytes. False on failure,
+    /// including when no key is current.
+    bool QueryKeyInfo(TRegKeyInfo& info);
+
+    /// Replaces the contents of list with the current key's subkey names in enumeration order,
+    /// one entry per index; an index whose enumeration step fails gives the empty string. Without
+    /// a current key, or when the key cannot be queried, the list ends up empty.
+    void ListSubkeys(framework::TStringList& list);
+
+    /// Size in bytes of the current key's value name, or -1 (missing value, no current key).
+    int32_t ValueSize(const std::string& name);
+
+    /// Reads value name into buffer (size bytes) and reports its kind; returns the bytes read.
+    /// Raises ERegistryException "Failed to get data for '<name>'" when the read fails.
+    int32_t ReadRaw(const std::string& name, void* buffer, int32_t size, RegValueKind& kind);
+
+    /// The text of a string or expanded-string value up to its first NUL (an expanded string is
+    /// returned as stored). Empty when the value is missing, empty, or no key is current. Raises
+    /// ERegistryException "Invalid data type for '<name>'" for a value of any other kind.
+    std::string ReadText(const std::string& name);
+
+    /// Opens the key at path with the access mask without touching the current key; an empty
+    /// owner when the open fails.
+    UniqueHkey OpenHandle(const std::string& path);
+
+    /// Deletes the key at path and every key below it, children first; true when the key itself
+    /// was deleted. Never reaches outside that key: a path with an empty component is refused,
+    /// registry symbolic links are neither followed nor deleted (so their parents stay), and
+    /// enumerated names that are empty or hold "\" are skipped. A subkey the registry refuses to
+    /// delete keeps its parents in place.
+    bool DeleteTree(const std::string& path);
+
+private:
+    /// The base key of an operation on path; drops a leading "\" from path.
+    HKEY BaseFor(std::string& path) const noexcept;
+    bool DeleteTreeBelow(HKEY base, const std::string& path);
+
+    HKEY root_ = HKEY_CURRENT_USER;
+    UniqueHkey current_;
+    std::string currentPath_;
+    REGSAM access_ = KEY_ALL_ACCESS;
+};
+
+} // namespace catalogue
