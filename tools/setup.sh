@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what building, running and testing need. Idempotent and quiet when all is there.
 set -e
-packages="cmake make g++-mingw-w64-x86-64 wine64 xvfb xauth googletest imagemagick clang-format"
+packages="cmake make g++-mingw-w64-x86-64 wine64 xvfb xauth xdotool googletest imagemagick clang-format"
 missing=""
 for p in $packages; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -39,6 +39,7 @@ BOOL CALLBACK ReadChild(HWND child, LPARAM param) {
         LONG style = ::GetWindowLongA(child, GWL_STYLE);
         if ((style & SS_TYPEMASK) == SS_ICON) {
             auto icon = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0));
+            seen->hasIcon = seen->hasIcon || icon != nullptr;
             if (icon && icon == ::LoadIconA(nullptr, IDI_HAND))
                 seen->hasErrorIcon = true;
         } else if (::GetDlgCtrlID(child) == 0xFFFF) {

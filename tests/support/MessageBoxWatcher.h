@@ -16,7 +16,9 @@ struct MessageBoxSeen {
     std::string caption;
     std::string text;
     HWND owner = nullptr;
-    bool hasErrorIcon = false; // a stop-sign icon is shown
+    bool hasIcon = false;      // an icon is shown
+    bool hasErrorIcon = false; // the stop-sign icon is shown (only told for this process: icon
+                               // handles are not comparable across processes under Wine)
 };
 
 class MessageBoxWatcher {

@@ -1,0 +1,241 @@
+// The catalogue read from both scopes of a scratch registry (HKLM and HKCU of this process are
+// redirected to scratch keys), with failures injected through the registry table.
+#include "catalogue/Catalogue.h"
+#include "framework/Controls.h"
+#include "tests/support/RegistrySandbox.h"
+#include "tests/support/TestForm.h"
+#include "tests/support/UninstallSandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using catalogue::TCatalogue;
+using framework::TTreeNode;
+using testsupport::Scope;
+
+class CatalogueTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        framework::RegisterStandardClasses();
+        ::InitCommonControls();
+    }
+    void SetUp() override { form = std::make_unique<testsupport::TTestForm>(); }
+
+    TCatalogue& Build() {
+        catalogue = std::make_unique<TCatalogue>(*form->Tree);
+        catalogue->BuildCatalogue();
+        return *catalogue;
+    }
+    static std::vector<std::string> Captions(TTreeNode* root) {
+        std::vector<std::string> out;
+        for (TTreeNode* n : root->Children())
+            out.push_back(n->Text());
+        return out;
+    }
+    static std::vector<int> Positions(TTreeNode* root) {
+        std::vector<int> out;
+        for (TTreeNode* n : root->Children())
+            out.push_back(n->Data());
+        return out;
+    }
+    static std::vector<std::string> Names(const framework::TStringList& list) {
+        return std::vector<std::string>(list.begin(), list.end());
+    }
+    void SetDword(Scope scope, const std::string& key) {
+        DWORD one = 1;
+        sandbox.SetValue(scope, key, "DisplayName", REG_DWORD, &one, sizeof one);
+    }
+
+    testsupport::UninstallSandbox sandbox;
+    std::unique_ptr<testsupport::TTestForm> form;
+    std::unique_ptr<TCatalogue> catalogue;
+};
+
+TEST_F(CatalogueTest, EmptyScopesStillGiveBothRootsInOrderWithEntireSystemSelected) {
+    TCatalogue& c = Build();
+    auto roots = form->Tree->Roots();
+    ASSERT_EQ(roots.size(), 2u);
+    EXPECT_EQ(roots[0], c.SystemRoot);
+    EXPECT_EQ(roots[1], c.UserRoot);
+    EXPECT_EQ(c.SystemRoot->Text(), "Entire System");
+    EXPECT_EQ(c.UserRoot->Text(), "Current User");
+    EXPECT_TRUE(c.SystemRoot->Children().empty());
+    EXPECT_TRUE(c.UserRoot->Children().empty());
+    EXPECT_EQ(form->Tree->Selected(), c.SystemRoot);
+    ASSERT_FALSE(form->changes.empty()) << "selecting the root is a change of selection";
+    EXPECT_EQ(form->changes.back(), c.SystemRoot);
+    EXPECT_EQ(c.SystemRoot->Data(), 0);
+    EXPECT_EQ(c.SystemRoot->ImageIndex(), 0);
+}
+
+TEST_F(CatalogueTest, EntriesWithoutACaptionKeepTheirPositionAndGetNoNode) {
+    sandbox.AddEntry(Scope::Machine, "A-first", "First Program");
+    sandbox.AddEntry(Scope::Machine, "B-nameless");
+    sandbox.AddEntry(Scope::Machine, "C-empty", "");
+    sandbox.AddEntry(Scope::Machine, "D-fourth", "Fourth Program");
+    sandbox.AddEntry(Scope::User, "Z-user", "User Program");
+    TCatalogue& c = Build();
+    EXPECT_EQ(Names(c.SystemKeyNames),
+              (std::vector<std::string>{"A-first", "B-nameless", "C-empty", "D-fourth"}));
+    EXPECT_EQ(Captions(c.SystemRoot),
+              (std::vector<std::string>{"First Program", "Fourth Program"}));
+    EXPECT_EQ(Positions(c.SystemRoot), (std::vector<int>{0, 3})) << "positions, not node counts";
+    EXPECT_EQ(Captions(c.UserRoot), std::vector<std::string>{"User Program"});
+    EXPECT_EQ(Positions(c.UserRoot), std::vector<int>{0});
+    for (TTreeNode* n : c.SystemRoot->Children()) {
+        EXPECT_EQ(n->ImageIndex(), 1);
+        EXPECT_EQ(n->SelectedIndex(), 1);
+    }
+    EXPECT_TRUE(c.SystemRoot->Expanded());
+    EXPECT_TRUE(c.UserRoot->Expanded());
+}
+
+TEST_F(CatalogueTest, ACaptionOfAnotherTypeAbandonsTheRestOfItsScopeOnly) {
+    for (DWORD type : {DWORD(REG_DWORD), DWORD(REG_BINARY), DWORD(REG_MULTI_SZ)}) {
+        SCOPED_TRACE(type);
+        testsupport::UninstallSandbox fresh; // nests over the fixture's redirection
+        form = std::make_unique<testsupport::TTestForm>();
+        fresh.AddEntry(Scope::Machine, "A", "Kept");
+        fresh.AddEntry(Scope::Machine, "B");
+        static const char data[] = "x\0y\0";
+        fresh.SetValue(Scope::Machine, "B", "DisplayName", type, data, sizeof data);
+        fresh.AddEntry(Scope::Machine, "C", "Lost");
+        fresh.AddEntry(Scope::User, "U1", "User One");
+        fresh.AddEntry(Scope::User, "U2", "User Two");
+        TCatalogue& c = Build();
+        EXPECT_EQ(Captions(c.SystemRoot), std::vector<std::string>{"Kept"});
+        EXPECT_EQ(c.SystemKeyNames.Count(), 3) << "the list still holds every name";
+        EXPECT_TRUE(c.SystemRoot->Expanded());
+        EXPECT_EQ(Captions(c.UserRoot), (std::vector<std::string>{"User One", "User Two"}));
+        EXPECT_EQ(form->Tree->Selected(), c.SystemRoot);
+    }
+}
+
+TEST_F(CatalogueTest, CaptionsAreShownExactlyAsStored) {
+    sandbox.AddEntry(Scope::Machine, "A", "Same Name");
+    sandbox.AddEntry(Scope::Machine, "B", "Same Name");
+    static const char expand[] = "%SystemRoot%\\Tool %USERNAME%";
+    sandbox.SetValue(Scope::Machine, "C", "DisplayName", REG_EXPAND_SZ, expand, sizeof expand);
+    static const char withNul[] = "Before\0After";
+    sandbox.SetValue(Scope::Machine, "D", "DisplayName", REG_SZ, withNul, sizeof withNul);
+    sandbox.AddEntry(Scope::Machine, "E \xC9t\xE9",
+                     "Caf\xE9 \xC9"
+                     "diteur \xA9 2024");
+    std::string longCaption(4000, 'L');
+    sandbox.AddEntry(Scope::Machine, std::string(200, 'k'), longCaption.c_str());
+    // A name of the registry's maximum length is listed at its position. (Under Wine an ANSI
+    // path longer than MAX_PATH cannot be opened, so that entry itself shows no node there.)
+    sandbox.AddEntry(Scope::Machine, std::string(255, 'm'), "Longest name");
+    TCatalogue& c = Build();
+    ASSERT_GE(Captions(c.SystemRoot).size(), 6u);
+    auto captions = Captions(c.SystemRoot);
+    captions.resize(6);
+    EXPECT_EQ(captions, (std::vector<std::string>{"Same Name", "Same Name", expand, "Before",
+                                                  "Caf\xE9 \xC9"
+                                                  "diteur \xA9 2024",
+                                                  longCaption}));
+    auto positions = Positions(c.SystemRoot);
+    positions.resize(6);
+    EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(c.SystemKeyNames[4], "E \xC9t\xE9");
+    EXPECT_EQ(c.SystemKeyNames[5], std::string(200, 'k'));
+    EXPECT_EQ(c.SystemKeyNames[6], std::string(255, 'm'));
+}
+
+TEST_F(CatalogueTest, AnUnopenableUninstallKeyLeavesItsScopeEmptyAndTheOtherLoads) {
+    sandbox.AddEntry(Scope::Machine, "M", "Machine Program");
+    sandbox.AddEntry(Scope::User, "U", "User Program");
+    testsupport::RegistryApiHooks hooks;
+    hooks.OpenKeyEx = [&](HKEY base, LPCSTR path, DWORD options, REGSAM access, PHKEY out) {
+        // The machine's key refuses full access, as for a user without administrative rights.
+        if (base == HKEY_LOCAL_MACHINE)
+            return LSTATUS(ERROR_ACCESS_DENIED);
+        return hooks.Previous().OpenKeyEx(base, path, options, access, out);
+    };
+    TCatalogue& c = Build();
+    EXPECT_EQ(c.SystemKeyNames.Count(), 0);
+    EXPECT_TRUE(c.SystemRoot->Children().empty());
+    EXPECT_EQ(Captions(c.UserRoot), std::vector<std::string>{"User Program"});
+    EXPECT_EQ(hooks.StillOpen(), 0u);
+
+    testsupport::UninstallSandbox noKeys;
+    noKeys.RemoveUninstallKey(Scope::Machine);
+    noKeys.RemoveUninstallKey(Scope::User);
+    form = std::make_unique<testsupport::TTestForm>();
+    TCatalogue& missing = Build();
+    EXPECT_EQ(form->Tree->Count(), 2) << "missing keys: only the roots";
+    EXPECT_EQ(missing.UserKeyNames.Count(), 0);
+}
+
+TEST_F(CatalogueTest, AnEntryThatVanishesOrCannotBeOpenedIsSkipped) {
+    sandbox.AddEntry(Scope::User, "A", "First");
+    sandbox.AddEntry(Scope::User, "B", "Vanished");
+    sandbox.AddEntry(Scope::User, "C", "Third");
+    testsupport::RegistryApiHooks hooks;
+    hooks.OpenKeyEx = [&](HKEY base, LPCSTR path, DWORD options, REGSAM access, PHKEY out) {
+        if (std::string(path).ends_with("\\Uninstall\\B"))
+            return LSTATUS(ERROR_FILE_NOT_FOUND);
+        return hooks.Previous().OpenKeyEx(base, path, options, access, out);
+    };
+    TCatalogue& c = Build();
+    EXPECT_EQ(Captions(c.UserRoot), (std::vector<std::string>{"First", "Third"}));
+    EXPECT_EQ(Positions(c.UserRoot), (std::vector<int>{0, 2}));
+    EXPECT_EQ(hooks.StillOpen(), 0u);
+}
+
+TEST_F(CatalogueTest, AFailedReadAbandonsTheScopeAndClosesEverything) {
+    sandbox.AddEntry(Scope::Machine, "A", "First");
+    sandbox.AddEntry(Scope::Machine, "B", "Changed meanwhile");
+    sandbox.AddEntry(Scope::Machine, "C", "Third");
+    sandbox.AddEntry(Scope::User, "U", "User Program");
+    testsupport::RegistryApiHooks hooks;
+    int reads = 0;
+    hooks.QueryValueEx = [&](HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD size) {
+        // The second entry's value grows between its size query and its read.
+        if (data && ++reads == 2)
+            return LSTATUS(ERROR_MORE_DATA);
+        return hooks.Previous().QueryValueEx(key, name, reserved, type, data, size);
+    };
+    TCatalogue& c = Build();
+    EXPECT_EQ(Captions(c.SystemRoot), std::vector<std::string>{"First"});
+    EXPECT_EQ(Captions(c.UserRoot), std::vector<std::string>{"User Program"});
+    EXPECT_EQ(hooks.StillOpen(), 0u) << "the interrupted load closes its key";
+}
+
+TEST_F(CatalogueTest, AFailedEnumerationStepNeverNamesTheUninstallKeyItself) {
+    // The Uninstall key itself carries a "DisplayName": a failed slot read as the entry path
+    // prefix plus an empty name would open the Uninstall key and list it as an entry.
+    static const char trap[] = "The Uninstall key itself";
+    sandbox.SetValue(Scope::User, "", "DisplayName", REG_SZ, trap, sizeof trap);
+    sandbox.AddEntry(Scope::User, "A", "First");
+    sandbox.AddEntry(Scope::User, "B", "Second");
+    sandbox.AddEntry(Scope::User, "C", "Third");
+    testsupport::RegistryApiHooks hooks;
+    hooks.EnumKeyEx = [&](HKEY key, DWORD index, LPSTR name, LPDWORD length, LPDWORD reserved,
+                          LPSTR cls, LPDWORD clsLength, PFILETIME time) {
+        if (index == 1)
+            return LSTATUS(ERROR_NO_MORE_ITEMS);
+        return hooks.Previous().EnumKeyEx(key, index, name, length, reserved, cls, clsLength, time);
+    };
+    TCatalogue& c = Build();
+    EXPECT_EQ(Names(c.UserKeyNames), (std::vector<std::string>{"A", "", "C"}));
+    EXPECT_EQ(Captions(c.UserRoot), (std::vector<std::string>{"First", "Third"}));
+    EXPECT_EQ(Positions(c.UserRoot), (std::vector<int>{0, 2}));
+}
+
+TEST(EntryPath, RefusesNamesThatCannotBeOneKey) {
+    EXPECT_EQ(catalogue::EntryPath("Tool"),
+              std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tool"));
+    EXPECT_EQ(catalogue::EntryPath(""), std::nullopt);
+    EXPECT_EQ(catalogue::EntryPath("a\\b"), std::nullopt);
+    EXPECT_EQ(catalogue::EntryPath("\\"), std::nullopt);
+}
+
+} // namespace

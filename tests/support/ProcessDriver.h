@@ -1,0 +1,54 @@
+// ProcessDriver.h - starts a program of this build as its own process and looks into its windows
+// from outside: its top-level windows, and the items of a tree view read through memory placed
+// in the other process.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+/// A Windows path for a path the build system gave (a Linux path under Wine becomes Z:\...).
+std::string WindowsPath(const std::string& path);
+
+/// The path of the built program: the environment variable ORDANEL_EXE, else app\Ordanel.exe
+/// beside this program's folder in the build tree.
+std::string ProgramPath();
+
+class ChildProcess {
+public:
+    /// Starts exe (a Windows path); throws std::runtime_error when it cannot be started.
+    explicit ChildProcess(const std::string& exe);
+    /// Kills the process if it still runs.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    DWORD Id() const noexcept { return info_.dwProcessId; }
+    /// Waits for a visible top-level window of the process whose class is className.
+    HWND WaitForWindow(const std::string& className, DWORD timeoutMs = 20000) const;
+    /// Waits for the process to end; its exit code, or -1 on timeout.
+    long WaitForExit(DWORD timeoutMs = 20000);
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+struct RemoteTreeItem {
+    HTREEITEM item = nullptr;
+    std::string text;
+    int image = -1, selectedImage = -1;
+    bool expanded = false;
+    std::vector<RemoteTreeItem> children;
+};
+
+/// Reads every item of a tree view of another process, in order.
+std::vector<RemoteTreeItem> ReadRemoteTree(HWND tree);
+
+/// The first child window of parent with that class, or null.
+HWND FindChildOfClass(HWND parent, const std::string& className);
+
+} // namespace testsupport

@@ -1,0 +1,19 @@
+#include "ui/MainFormUnit.h"
+
+namespace ui {
+
+TMainForm* MainForm = nullptr;
+
+TMainForm::TMainForm() {
+    BindHandler("FormCreate", &TMainForm::FormCreate);
+    BindField("TreeView", TreeView);
+    BindField("ImageList1", ImageList1);
+    CreateFromDefinition("TMainForm");
+}
+
+void TMainForm::FormCreate(framework::TObject*) {
+    catalogue_ = std::make_unique<catalogue::TCatalogue>(*TreeView);
+    catalogue_->BuildCatalogue();
+}
+
+} // namespace ui
