@@ -284,17 +284,6 @@ TEST_F(Receiver, NotifierDestroyedDuringTheBroadcastIsSkipped) {
     EXPECT_EQ(calls, (std::vector<char>{'a', 'b', 'd'}));
 }
 
-TEST_F(Receiver, OtherMessagesGoToTheDefaultProcedure) {
-    HWND receiver = lookandfeel::ThemeChangeReceiverWindow();
-    ASSERT_NE(receiver, nullptr);
-    ::SetWindowTextA(receiver, "receiver");
-    char text[32] = {};
-    EXPECT_EQ(::GetWindowTextA(receiver, text, sizeof text), 8);
-    EXPECT_STREQ(text, "receiver");
-    EXPECT_FALSE(::IsWindowVisible(receiver));
-    EXPECT_EQ(::GetParent(receiver), nullptr); // top-level, so that broadcasts reach it
-}
-
 // --- Call operations --------------------------------------------------------------------------
 
 struct TextCall {
@@ -348,44 +337,6 @@ TEST_F(Receiver, EightBitTextIsConvertedToUtf16) {
                                          -1, 0, 0, &r),
               E_POINTER);
     EXPECT_EQ(TextCall::calls, calls);
-}
-
-struct RectCalls {
-    static inline const RECT* rect = nullptr;
-    static inline const RECT* clip = nullptr;
-    static HRESULT WINAPI DrawThemeBackground(HTHEME, HDC, int, int, const RECT* r, const RECT* c) {
-        rect = r;
-        clip = c;
-        return S_OK;
-    }
-    static HRESULT WINAPI GetThemePartSize(HTHEME, HDC, int, int, RECT* r, THEMESIZE, SIZE* s) {
-        rect = r;
-        s->cx = 13;
-        s->cy = 21;
-        return S_OK;
-    }
-};
-
-TEST_F(Receiver, OverloadsPassTheRectanglesAsGiven) {
-    lookandfeel::ScopedThemeFunction<&lookandfeel::ThemeFunctions::DrawThemeBackground> draw(
-        &RectCalls::DrawThemeBackground);
-    lookandfeel::ScopedThemeFunction<&lookandfeel::ThemeFunctions::GetThemePartSize> size(
-        &RectCalls::GetThemePartSize);
-    RECT r{0, 0, 20, 10}, clip{2, 2, 5, 5};
-
-    lookandfeel::DrawThemeBackground(nullptr, nullptr, 1, 1, r);
-    EXPECT_EQ(RectCalls::rect, &r);
-    EXPECT_EQ(RectCalls::clip, nullptr);
-    lookandfeel::DrawThemeBackground(nullptr, nullptr, 1, 1, r, clip);
-    EXPECT_EQ(RectCalls::rect, &r);
-    EXPECT_EQ(RectCalls::clip, &clip);
-
-    SIZE s{};
-    RectCalls::rect = &r;
-    EXPECT_EQ(lookandfeel::GetThemePartSize(nullptr, nullptr, 1, 1, TS_TRUE, &s), S_OK);
-    EXPECT_EQ(RectCalls::rect, nullptr);
-    EXPECT_EQ(s.cx, 13);
-    EXPECT_EQ(s.cy, 21);
 }
 
 // The parent of the child paints its background with another font selected, and leaves it so.
