@@ -1,13 +1,23 @@
 // main.cpp - process entry: start-up in its fixed order, the message loop, shut-down.
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "lookandfeel/ThemeServices.h"
 #include "ui/MainFormUnit.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 #include <windows.h>
 
 namespace {
+
+/// The modules of the skinned-control library, started before any form and stopped after the
+/// last one is gone; the theme library is unloaded last.
+class LibraryModules {
+public:
+    LibraryModules() { lookandfeel::InitializeThemeServices(); }
+    ~LibraryModules() { lookandfeel::FinalizeThemeServices(); }
+    LibraryModules(const LibraryModules&) = delete;
+    LibraryModules& operator=(const LibraryModules&) = delete;
+};
 
 /// The main thread's single-threaded COM apartment; undone at exit only if entering succeeded.
 class ComApartment {
@@ -29,7 +39,7 @@ private:
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         framework::RegisterStandardClasses();
-        ::InitCommonControls();
+        LibraryModules modules;
         ComApartment com;
         framework::TApplication application;
         application.CreateForm(ui::MainForm);
