@@ -5,12 +5,19 @@
 #include "framework/Form.h"
 
 #include <map>
+#include <unordered_map>
 
 namespace framework {
 
 namespace {
 
-constexpr char kObjectProperty[] = "OrdanelControl";
+// The control object of each window of the framework. A table in the process rather than a
+// window property: under Wine every property lookup is a round trip to the server, and this
+// lookup runs for every message.
+std::unordered_map<HWND, TWinControl*>& ControlTable() {
+    static std::unordered_map<HWND, TWinControl*> table;
+    return table;
+}
 int g_nextControlId = 100; // below 100 lie IDOK, IDCANCEL and the other dialog answers
 
 std::map<std::string, ComponentFactory>& ClassRegistry() {
@@ -130,7 +137,9 @@ void TWinControl::SetParent(TWinControl* parent) {
 }
 
 TWinControl* TWinControl::FromHandle(HWND window) noexcept {
-    return window ? static_cast<TWinControl*>(::GetPropA(window, kObjectProperty)) : nullptr;
+    auto& table = ControlTable();
+    auto it = window ? table.find(window) : table.end();
+    return it == table.end() ? nullptr : it->second;
 }
 
 int TWinControl::Scale(int designPixels) const {
@@ -239,7 +248,7 @@ void TWinControl::CreateHandle() {
 
 void TWinControl::Attach(HWND window) {
     window_ = window;
-    ::SetPropA(window, kObjectProperty, this);
+    ControlTable()[window] = this;
     if (::GetWindowLongPtrA(window, GWLP_WNDPROC) !=
         reinterpret_cast<LONG_PTR>(&TWinControl::StaticWndProc))
         systemProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
@@ -247,7 +256,7 @@ void TWinControl::Attach(HWND window) {
 }
 
 void TWinControl::Detach() {
-    ::RemovePropA(window_, kObjectProperty);
+    ControlTable().erase(window_);
     if (systemProc_)
         ::SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
     systemProc_ = nullptr;
