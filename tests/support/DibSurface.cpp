@@ -112,6 +112,21 @@ std::uint32_t DibSurface::PixelOf(COLORREF color) noexcept {
            << DescribeRect(BoundsOfChanged());
 }
 
+::testing::AssertionResult DibSurface::InsideUntouched(const RECT& rect) const {
+    int bad = 0;
+    int firstX = 0, firstY = 0;
+    for (int y = std::max<int>(rect.top, 0); y < std::min<int>(rect.bottom, height_); ++y)
+        for (int x = std::max<int>(rect.left, 0); x < std::min<int>(rect.right, width_); ++x)
+            if (!IsSentinel(x, y) && bad++ == 0)
+                firstX = x, firstY = y;
+    if (bad == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << bad << " pixel(s) inside " << DescribeRect(rect)
+           << " were drawn on; expected none. The first is (" << firstX << ", " << firstY
+           << "): " << DescribeRgb(Rgb(firstX, firstY));
+}
+
 int DibSurface::CountColor(const RECT& rect, COLORREF color) const {
     int count = 0;
     for (int y = std::max<int>(rect.top, 0); y < std::min<int>(rect.bottom, height_); ++y)

@@ -57,6 +57,8 @@ public:
     ::testing::AssertionResult AllHaveColor(const RECT& rect, COLORREF color) const;
     /// Every pixel outside rect still holds the sentinel.
     ::testing::AssertionResult OutsideUntouched(const RECT& rect) const;
+    /// Every pixel of rect (clipped to the surface) still holds the sentinel.
+    ::testing::AssertionResult InsideUntouched(const RECT& rect) const;
     /// Every pixel still holds the sentinel.
     ::testing::AssertionResult Untouched() const { return OutsideUntouched(RECT{0, 0, 0, 0}); }
 
