@@ -339,22 +339,22 @@ HDC TCanvas::Handle() {
 }
 
 void TCanvas::SetHandle(HDC dc) {
-    if (dc == dc_ && !ownsDc_)
+    if (dc == dc_ && !ownedDc_)
         return;
-    Attach(dc, false);
+    Attach(dc, UniqueHdc());
 }
 
 void TCanvas::SetHandle(UniqueHdc dc) {
-    HDC h = dc.release();
-    Attach(h, h != nullptr);
+    HDC h = dc.get();
+    Attach(h, std::move(dc));
 }
 
-void TCanvas::Attach(HDC dc, bool owned) {
+void TCanvas::Attach(HDC dc, UniqueHdc owned) {
     Detach();
     if (!dc)
         return;
     dc_ = dc;
-    ownsDc_ = owned;
+    ownedDc_ = std::move(owned);
     state_ = csHandleValid;
     originals_.font = ::GetCurrentObject(dc, OBJ_FONT);
     originals_.brush = ::GetCurrentObject(dc, OBJ_BRUSH);
@@ -375,10 +375,8 @@ void TCanvas::Detach() {
         ::SetBkMode(dc_, originals_.bkMode);
     if (originals_.rop2)
         ::SetROP2(dc_, originals_.rop2);
-    if (ownsDc_)
-        ::DeleteDC(dc_);
     dc_ = nullptr;
-    ownsDc_ = false;
+    ownedDc_.reset();
     state_ = 0;
 }
 

@@ -375,7 +375,7 @@ protected:
 private:
     friend class TGraphicsObject;
     void ObjectChanging(const TGraphicsObject& object);
-    void Attach(HDC dc, bool owned);
+    void Attach(HDC dc, UniqueHdc owned);
     void Detach();
     void Deselect(unsigned states);
 
@@ -386,7 +386,7 @@ private:
     };
 
     HDC dc_ = nullptr;
-    bool ownsDc_ = false;
+    UniqueHdc ownedDc_; // dc_ when the canvas owns it
     unsigned state_ = 0;
     Originals originals_;
     TFont font_;
