@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
     };
     if (wanted("catalogue"))
         RunCatalogueBench();
+    if (wanted("graphics"))
+        RunGraphicsBench();
     std::fflush(stdout);
     return 0;
 }
