@@ -25,16 +25,6 @@ std::map<std::string, ComponentFactory>& ClassRegistry() {
     return registry;
 }
 
-bool ParseBoolean(const DefinitionProperty& property) {
-    property.ExpectCount(1);
-    const std::string& v = property.Identifier();
-    if (v == "true")
-        return true;
-    if (v == "false")
-        return false;
-    property.Fail("expected true or false");
-}
-
 struct NamedColor {
     const char* name;
     TColor color;
@@ -58,6 +48,16 @@ constexpr NamedColor kColorNames[] = {
 };
 
 } // namespace
+
+bool ParseBoolean(const DefinitionProperty& property) {
+    property.ExpectCount(1);
+    const std::string& v = property.Identifier();
+    if (v == "true")
+        return true;
+    if (v == "false")
+        return false;
+    property.Fail("expected true or false");
+}
 
 TColor ParseColor(const DefinitionProperty& property, size_t index) {
     if (index < property.values.size() &&
@@ -87,27 +87,32 @@ void TComponent::ApplyProperty(const DefinitionProperty& property, TDefinitionLo
     property.Fail("unknown property of " + name_);
 }
 
-void TFontSpec::Apply(const DefinitionProperty& property) {
-    name = property.String(0);
-    height = static_cast<int>(property.Number(1));
+namespace {
+/// "Font: <name> <height> [charset] [colour] [bold] [italic] [underline] [strikeout]", the height
+/// in pixels at 96 pixels per inch.
+void ApplyFont(TFont& font, const DefinitionProperty& property, TDefinitionLoader& loader) {
+    font.SetName(property.String(0));
+    font.SetHeight(loader.Scale(static_cast<int>(property.Number(1))));
     size_t i = 2;
     if (i < property.values.size() && property.values[i].kind == DefinitionValue::Kind::Number)
-        charset = static_cast<int>(property.Number(i++));
-    bold = italic = underline = strikeOut = false;
+        font.SetCharset(static_cast<BYTE>(property.Number(i++)));
+    TFontStyles style;
     for (; i < property.values.size(); ++i) {
         const std::string& word = property.Identifier(i);
         if (word == "bold")
-            bold = true;
+            style.Include(fsBold);
         else if (word == "italic")
-            italic = true;
+            style.Include(fsItalic);
         else if (word == "underline")
-            underline = true;
+            style.Include(fsUnderline);
         else if (word == "strikeout")
-            strikeOut = true;
+            style.Include(fsStrikeOut);
         else
-            color = ParseColor(property, i);
+            font.SetColor(ParseColor(property, i));
     }
+    font.SetStyle(style);
 }
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 
@@ -176,7 +181,7 @@ void TWinControl::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& 
         p.ExpectCount(1);
         color_ = ParseColor(p, 0);
     } else if (p.name == "Font") {
-        font_.Apply(p);
+        ApplyFont(font_, p, loader);
         parentFont_ = false;
     } else if (p.name == "Cursor") {
         const std::string& c = p.Identifier();
@@ -212,10 +217,8 @@ void TWinControl::CreateParams(TCreateParams& params) {
 void TWinControl::CreateHandle() {
     if (window_)
         return;
-    if (parentFont_ && parent_) {
-        font_ = parent_->font_;
-        fontHandle_.reset();
-    }
+    if (parentFont_ && parent_)
+        font_.Assign(parent_->font_);
     TCreateParams params;
     CreateParams(params);
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
@@ -333,7 +336,7 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam));
             child && child != this) {
             HDC dc = reinterpret_cast<HDC>(wParam);
-            ::SetTextColor(dc, ColorToRGB(child->font_.color));
+            ::SetTextColor(dc, ColorToRGB(child->font_.Color()));
             ::SetBkColor(dc, ColorToRGB(child->color_));
             if (!child->colorBrush_)
                 child->colorBrush_.reset(::CreateSolidBrush(ColorToRGB(child->color_)));
@@ -378,22 +381,6 @@ void TWinControl::SetColor(TColor color) {
     colorBrush_.reset();
     if (window_)
         ::InvalidateRect(window_, nullptr, TRUE);
-}
-
-HFONT TWinControl::FontHandle() {
-    if (!fontHandle_) {
-        LOGFONTA lf{};
-        lf.lfHeight = ::MulDiv(font_.height, dpi_, 96);
-        lf.lfWeight = font_.bold ? FW_BOLD : FW_NORMAL;
-        lf.lfItalic = font_.italic;
-        lf.lfUnderline = font_.underline;
-        lf.lfStrikeOut = font_.strikeOut;
-        lf.lfCharSet = static_cast<BYTE>(font_.charset);
-        lf.lfQuality = DEFAULT_QUALITY;
-        lstrcpynA(lf.lfFaceName, font_.name.c_str(), LF_FACESIZE);
-        fontHandle_.reset(::CreateFontIndirectA(&lf));
-    }
-    return fontHandle_.get();
 }
 
 } // namespace framework

@@ -3,7 +3,6 @@
 //
 // Classes in this file:
 //   TComponent         a named part of a form, configured from its definition
-//   TFontSpec          the font settings of a control (name, height, charset, colour, style)
 //   TWinControl        a control with a window of its own; system controls are subclassed, own
 //                      classes get the common window procedure; every message is handled inside a
 //                      guard that reports escaping exceptions
@@ -15,6 +14,7 @@
 
 #include "framework/Colors.h"
 #include "framework/Events.h"
+#include "framework/Graphics.h"
 #include "framework/Handles.h"
 #include "framework/WindowDefinition.h"
 
@@ -70,17 +70,6 @@ private:
     std::string name_;
 };
 
-struct TFontSpec {
-    std::string name = "MS Sans Serif";
-    int height = -11; // negative: character height in pixels at 96 pixels per inch
-    int charset = DEFAULT_CHARSET;
-    TColor color = clWindowText;
-    bool bold = false, italic = false, underline = false, strikeOut = false;
-
-    /// Reads "Font: <name> <height> [charset] [colour] [bold] [italic] [underline] [strikeout]".
-    void Apply(const DefinitionProperty& property);
-};
-
 /// What a control asks of its window when it is created.
 struct TCreateParams {
     std::string className; // a system class (subclassed) or one registered for this control
@@ -125,9 +114,9 @@ public:
     int TabOrder() const noexcept { return tabOrder_; }
     TColor Color() const noexcept { return color_; }
     void SetColor(TColor color);
-    const TFontSpec& Font() const noexcept { return font_; }
-    /// The font's window handle (scaled to the screen); created on first use.
-    HFONT FontHandle();
+    const TFont& Font() const noexcept { return font_; }
+    /// The font's handle; created on first use.
+    HFONT FontHandle() const { return font_.Handle(); }
     const std::vector<TWinControl*>& Controls() const noexcept { return children_; }
 
     void ApplyProperty(const DefinitionProperty& property, TDefinitionLoader& loader) override;
@@ -167,15 +156,16 @@ private:
     bool enabled_ = true, visible_ = true;
     int tabOrder_ = -1;
     TColor color_ = clBtnFace;
-    TFontSpec font_;
+    TFont font_;
     bool parentFont_ = true;
-    UniqueFont fontHandle_;
     UniqueBrush colorBrush_;
     int controlId_ = 0;
 
     friend class TForm;
 };
 
+/// The single value of a property as true or false.
+bool ParseBoolean(const DefinitionProperty& property);
 /// The colour of a property's value at index: a number or a colour name (clWhite, clBtnFace, ...).
 TColor ParseColor(const DefinitionProperty& property, size_t index = 0);
 

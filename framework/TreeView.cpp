@@ -6,16 +6,6 @@
 
 namespace framework {
 
-namespace {
-bool ParseFlag(const DefinitionProperty& p) {
-    p.ExpectCount(1);
-    const std::string& v = p.Identifier();
-    if (v != "true" && v != "false")
-        p.Fail("expected true or false");
-    return v == "true";
-}
-} // namespace
-
 // --- TTreeNode ------------------------------------------------------------------------------
 
 std::string TTreeNode::Text() const {
@@ -166,25 +156,25 @@ void TTreeView::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& lo
     } else if (p.name == "Indent") {
         indent_ = static_cast<int>(p.Number());
     } else if (p.name == "ShowButtons") {
-        showButtons_ = ParseFlag(p);
+        showButtons_ = ParseBoolean(p);
     } else if (p.name == "ShowLines") {
-        showLines_ = ParseFlag(p);
+        showLines_ = ParseBoolean(p);
     } else if (p.name == "ShowRoot") {
-        showRoot_ = ParseFlag(p);
+        showRoot_ = ParseBoolean(p);
     } else if (p.name == "HideSelection") {
-        hideSelection_ = ParseFlag(p);
+        hideSelection_ = ParseBoolean(p);
     } else if (p.name == "ToolTips") {
-        toolTips_ = ParseFlag(p);
+        toolTips_ = ParseBoolean(p);
     } else if (p.name == "ReadOnly") {
-        readOnly_ = ParseFlag(p);
+        readOnly_ = ParseBoolean(p);
     } else if (p.name == "RowSelect") {
-        rowSelect_ = ParseFlag(p);
+        rowSelect_ = ParseBoolean(p);
     } else if (p.name == "HotTrack") {
-        hotTrack_ = ParseFlag(p);
+        hotTrack_ = ParseBoolean(p);
     } else if (p.name == "AutoExpand") {
-        autoExpand_ = ParseFlag(p);
+        autoExpand_ = ParseBoolean(p);
     } else if (p.name == "DragDrop") {
-        dragDrop_ = ParseFlag(p);
+        dragDrop_ = ParseBoolean(p);
     } else if (p.name == "OnChange") {
         OnChange = loader.Handler<TTVChangedEvent>(p);
     } else if (p.name == "OnCollapsing") {

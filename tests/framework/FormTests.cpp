@@ -49,6 +49,12 @@ TEST_F(FormTest, StoredDefinitionGivesTheWindowItsFrameAndControls) {
     EXPECT_EQ(::SendMessageA(form.Tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0),
               reinterpret_cast<LRESULT>(form.Images->Handle()));
     EXPECT_EQ(form.Images->Count(), 2);
+    // The tree has no font of its own: it takes the form's.
+    LOGFONTA font{};
+    auto treeFont = reinterpret_cast<HFONT>(::SendMessageA(form.Tree->Handle(), WM_GETFONT, 0, 0));
+    ASSERT_TRUE(::GetObjectA(treeFont, sizeof font, &font));
+    EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
+    EXPECT_EQ(font.lfHeight, -11);
 
     EXPECT_EQ(form.createCalls, 1);
     EXPECT_TRUE(form.treeExistedAtCreate) << "the creation handler runs after every control";
