@@ -3,6 +3,11 @@
 
     ui/resources/Ordanel.ico     the program icon: 32 x 32, 16 colours
     ui/resources/TreeImages.bmp  the two 16 x 16 tree images side by side, 24-bit, magenta = transparent
+    lookandfeel/resources/Office11SubmenuArrow.bmp
+                                 the Office 11 submenu arrow, 8 x 9, 24-bit: magenta background,
+                                 grey shades (recoloured by their red value at run time), black edge
+    lookandfeel/resources/Office11ExpandMinus.bmp, Office11ExpandPlus.bmp
+                                 the minus and plus images of an expand button, 9 x 9, 24-bit
 
 Run it from the repository root after changing a picture; the outputs are committed.
 """
@@ -148,6 +153,42 @@ def write_bmp24(path, px):
         f.write(header + info + data)
 
 
+def submenu_arrow():
+    """A triangle pointing right, shaded from light grey (top) to dark grey (bottom); its lower
+    slope is a black edge. The top-left pixel is the background."""
+    w, h = 8, 9
+    px = [[MAGENTA] * w for _ in range(h)]
+    for y in range(h):
+        reach = 4 - abs(y - 4)
+        shade = 224 - 16 * y
+        for x in range(2, 3 + reach):
+            px[y][x] = (shade, shade, shade)
+        if y >= 4:
+            px[y][2 + reach] = (0, 0, 0)
+    return px
+
+
+def expand_button(plus):
+    """A 9 x 9 box: grey frame, white-to-beige face, black minus (and bar for plus)."""
+    n = 9
+    top, bottom = (255, 255, 255), (214, 208, 196)
+    px = []
+    for y in range(n):
+        t = (y - 1) / (n - 3)
+        face = tuple(round(a + (b - a) * t) for a, b in zip(top, bottom))
+        px.append([face] * n)
+    for i in range(n):
+        px[0][i] = px[n - 1][i] = px[i][0] = px[i][n - 1] = (128, 128, 128)
+    for i in range(2, n - 2):
+        px[n // 2][i] = (0, 0, 0)
+        if plus:
+            px[i][n // 2] = (0, 0, 0)
+    return px
+
+
 if __name__ == '__main__':
     write_icon('ui/resources/Ordanel.ico', icon_pixels())
     write_bmp24('ui/resources/TreeImages.bmp', tree_images())
+    write_bmp24('lookandfeel/resources/Office11SubmenuArrow.bmp', submenu_arrow())
+    write_bmp24('lookandfeel/resources/Office11ExpandMinus.bmp', expand_button(False))
+    write_bmp24('lookandfeel/resources/Office11ExpandPlus.bmp', expand_button(True))
