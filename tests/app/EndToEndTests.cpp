@@ -32,48 +32,45 @@ void WriteEntry(HKEY root, const std::string& name, const char* displayName, DWO
     ::RegCloseKey(key);
 }
 
-void DeleteEntries(HKEY root, const char* prefix) {
+/// The subkey names of a scope's Uninstall key, in enumeration order.
+std::vector<std::string> EntryNames(HKEY root) {
+    std::vector<std::string> names;
     HKEY uninstall = nullptr;
-    if (::RegOpenKeyExA(root, kUninstall, 0, KEY_ALL_ACCESS, &uninstall) != ERROR_SUCCESS)
-        return;
-    std::vector<std::string> doomed;
+    if (::RegOpenKeyExA(root, kUninstall, 0, KEY_READ, &uninstall) != ERROR_SUCCESS)
+        return names;
     char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = sizeof name;
-        if (::RegEnumKeyExA(uninstall, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        if (std::string(name).rfind(prefix, 0) == 0)
-            doomed.push_back(name);
-    }
-    for (const auto& n : doomed)
-        ::RegDeleteTreeA(uninstall, n.c_str());
+    DWORD length = sizeof name;
+    for (DWORD i = 0; ::RegEnumKeyExA(uninstall, i, name, &length, nullptr, nullptr, nullptr,
+                                      nullptr) == ERROR_SUCCESS;
+         ++i, length = sizeof name)
+        names.push_back(name);
     ::RegCloseKey(uninstall);
+    return names;
+}
+
+void DeleteEntries(HKEY root, const std::string& prefix) {
+    for (const auto& name : EntryNames(root))
+        if (name.rfind(prefix, 0) == 0)
+            ::RegDeleteTreeA(root, (std::string(kUninstall) + "\\" + name).c_str());
 }
 
 /// What the program should list for a scope: every subkey, in enumeration order, whose
-/// "DisplayName" is a non-empty string.
+/// "DisplayName" is a non-empty string; a "DisplayName" of another type ends the listing.
 std::vector<std::string> ExpectedCaptions(HKEY root) {
     std::vector<std::string> captions;
-    HKEY uninstall = nullptr;
-    if (::RegOpenKeyExA(root, kUninstall, 0, KEY_READ, &uninstall) != ERROR_SUCCESS)
-        return captions;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = sizeof name;
-        if (::RegEnumKeyExA(uninstall, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
+    for (const auto& name : EntryNames(root)) {
         char value[1024] = {};
         DWORD size = sizeof value - 1, type = 0;
-        if (::RegGetValueA(uninstall, name, "DisplayName", RRF_RT_ANY | RRF_NOEXPAND, &type, value,
-                           &size) == ERROR_SUCCESS &&
-            (type == REG_SZ || type == REG_EXPAND_SZ) && value[0])
+        std::string path = std::string(kUninstall) + "\\" + name;
+        LSTATUS status = ::RegGetValueA(root, path.c_str(), "DisplayName",
+                                        RRF_RT_ANY | RRF_NOEXPAND, &type, value, &size);
+        if (status != ERROR_SUCCESS)
+            continue;
+        if (type != REG_SZ && type != REG_EXPAND_SZ && size > 0)
+            break;
+        if (value[0])
             captions.push_back(value);
-        else if (type != REG_SZ && type != REG_EXPAND_SZ && size > 0 && type != 0)
-            break; // a value of another type ends the scope's listing
     }
-    ::RegCloseKey(uninstall);
     return captions;
 }
 
