@@ -9,6 +9,14 @@ here=$(dirname "$(realpath "$0")")
 exe=$build/app/Ordanel.exe
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
+# No display: run under Xvfb, wait for the main window, take a screenshot, close the program.
+# Everything Wine does happens inside that display: the first Wine process of a session starts
+# the desktop process, which must see the same display as the program.
+if [ -z "$DISPLAY" ]; then
+    export ORDANEL_SCREENSHOT=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$1"
+fi
+
 if [ -z "$WINEPREFIX" ]; then
     export WINEPREFIX=$build/demoprefix
     # Wine sees the Linux root as drive Z:.
@@ -16,14 +24,8 @@ if [ -z "$WINEPREFIX" ]; then
     "$here/winerun" "$WINEPREFIX" regedit /S "$reg"
 fi
 
-if [ -n "$DISPLAY" ] && [ -z "$ORDANEL_SCREENSHOT" ]; then
+if [ -z "$ORDANEL_SCREENSHOT" ]; then
     exec "$here/winerun" "$WINEPREFIX" "$exe"
-fi
-
-# No display: run under Xvfb, wait for the main window, take a screenshot, close the program.
-if [ -z "$ORDANEL_IN_XVFB" ]; then
-    export ORDANEL_IN_XVFB=1 ORDANEL_SCREENSHOT=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$1"
 fi
 shot=$build/ordanel-screenshot.png
 "$here/winerun" "$WINEPREFIX" "$exe" &
