@@ -1,5 +1,7 @@
 #include "tests/support/MessageBoxWatcher.h"
 
+#include "tests/support/ProcessDriver.h"
+
 #include <vector>
 
 namespace testsupport {
@@ -13,24 +15,6 @@ std::string WindowText(HWND window) {
 }
 
 namespace {
-struct Search {
-    DWORD process;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    char cls[64] = {};
-    ::GetClassNameA(window, cls, sizeof cls);
-    if (pid == search->process && ::IsWindowVisible(window) && std::string(cls) == "#32770") {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK ReadChild(HWND child, LPARAM param) {
     auto* seen = reinterpret_cast<MessageBoxSeen*>(param);
     char cls[64] = {};
@@ -64,23 +48,21 @@ MessageBoxWatcher::~MessageBoxWatcher() {
 
 void MessageBoxWatcher::Run() {
     while (!stop_) {
-        Search search{process_};
-        ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
+        // Message boxes are dialogs of the system's dialog class.
+        if (HWND box = FindVisibleWindow(process_, "#32770")) {
             if (count_ == 0) {
                 MessageBoxSeen seen;
                 seen.seen = true;
-                seen.caption = WindowText(search.found);
-                seen.owner = ::GetWindow(search.found, GW_OWNER);
-                ::EnumChildWindows(search.found, ReadChild, reinterpret_cast<LPARAM>(&seen));
+                seen.caption = WindowText(box);
+                seen.owner = ::GetWindow(box, GW_OWNER);
+                ::EnumChildWindows(box, ReadChild, reinterpret_cast<LPARAM>(&seen));
                 if (onSeen_)
-                    onSeen_(search.found);
+                    onSeen_(box);
                 first_ = seen;
             }
-            ::PostMessageA(search.found, WM_COMMAND, answer_, 0);
+            ::PostMessageA(box, WM_COMMAND, answer_, 0);
             // Wait for the box to go before looking for the next one.
-            for (int i = 0; i < 500 && ::IsWindow(search.found) && ::IsWindowVisible(search.found);
-                 ++i)
+            for (int i = 0; i < 500 && ::IsWindow(box) && ::IsWindowVisible(box); ++i)
                 ::Sleep(10);
             ++count_;
         }

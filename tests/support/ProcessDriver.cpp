@@ -70,13 +70,17 @@ BOOL CALLBACK FindProcessWindow(HWND window, LPARAM param) {
 }
 } // namespace
 
+HWND FindVisibleWindow(DWORD process, const std::string& className) {
+    WindowSearch search{process, className};
+    ::EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND ChildProcess::WaitForWindow(const std::string& className, DWORD timeoutMs) const {
     DWORD start = ::GetTickCount();
     do {
-        WindowSearch search{info_.dwProcessId, className};
-        ::EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
+        if (HWND found = FindVisibleWindow(info_.dwProcessId, className))
+            return found;
         if (::WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0)
             return nullptr;
     } while (::GetTickCount() - start < timeoutMs);

@@ -48,6 +48,9 @@ struct RemoteTreeItem {
 /// Reads every item of a tree view of another process, in order.
 std::vector<RemoteTreeItem> ReadRemoteTree(HWND tree);
 
+/// A visible top-level window of process whose class is className, or null.
+HWND FindVisibleWindow(DWORD process, const std::string& className);
+
 /// The first child window of parent with that class, or null.
 HWND FindChildOfClass(HWND parent, const std::string& className);
 
