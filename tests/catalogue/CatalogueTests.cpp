@@ -124,9 +124,9 @@ TEST_F(CatalogueTest, CaptionsAreShownExactlyAsStored) {
     sandbox.SetValue(Scope::Machine, "C", "DisplayName", REG_EXPAND_SZ, expand, sizeof expand);
     static const char withNul[] = "Before\0After";
     sandbox.SetValue(Scope::Machine, "D", "DisplayName", REG_SZ, withNul, sizeof withNul);
-    sandbox.AddEntry(Scope::Machine, "E \xC9t\xE9",
-                     "Caf\xE9 \xC9"
-                     "diteur \xA9 2024");
+    sandbox.AddEntry(Scope::Machine, "E \xC3\x89t\xC3\xA9",
+                     "Caf\xC3\xA9 \xC3\x89"
+                     "diteur \xC2\xA9 2024");
     std::string longCaption(4000, 'L');
     sandbox.AddEntry(Scope::Machine, std::string(200, 'k'), longCaption.c_str());
     // A name of the registry's maximum length is listed at its position. (Under Wine an ANSI
@@ -137,13 +137,13 @@ TEST_F(CatalogueTest, CaptionsAreShownExactlyAsStored) {
     auto captions = Captions(c.SystemRoot);
     captions.resize(6);
     EXPECT_EQ(captions, (std::vector<std::string>{"Same Name", "Same Name", expand, "Before",
-                                                  "Caf\xE9 \xC9"
-                                                  "diteur \xA9 2024",
+                                                  "Caf\xC3\xA9 \xC3\x89"
+                                                  "diteur \xC2\xA9 2024",
                                                   longCaption}));
     auto positions = Positions(c.SystemRoot);
     positions.resize(6);
     EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3, 4, 5}));
-    EXPECT_EQ(c.SystemKeyNames[4], "E \xC9t\xE9");
+    EXPECT_EQ(c.SystemKeyNames[4], "E \xC3\x89t\xC3\xA9");
     EXPECT_EQ(c.SystemKeyNames[5], std::string(200, 'k'));
     EXPECT_EQ(c.SystemKeyNames[6], std::string(255, 'm'));
 }

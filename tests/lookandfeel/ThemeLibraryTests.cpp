@@ -313,10 +313,10 @@ TEST_F(Receiver, EightBitTextIsConvertedToUtf16) {
     HTHEME theme = reinterpret_cast<HTHEME>(0x1234);
     RECT r{1, 2, 3, 4};
 
-    // "Café au lait" in the ANSI code page (1252 in the test prefix), NUL-terminated.
-    EXPECT_EQ(
-        lookandfeel::DrawThemeText(theme, nullptr, 1, 2, "Caf\xE9 au lait", -1, DT_CENTER, 0, &r),
-        S_OK);
+    // "Café au lait" in the ANSI code page (UTF-8, as the manifest asks), NUL-terminated.
+    EXPECT_EQ(lookandfeel::DrawThemeText(theme, nullptr, 1, 2, "Caf\xC3\xA9 au lait", -1, DT_CENTER,
+                                         0, &r),
+              S_OK);
     EXPECT_EQ(TextCall::text, L"Caf\u00E9 au lait");
     EXPECT_EQ(TextCall::count, -1);
     EXPECT_EQ(TextCall::theme, theme);
