@@ -2,7 +2,14 @@
 
 #include "catalogue/Registry.h"
 
+#include <new>
+
 namespace catalogue {
+
+namespace {
+constexpr TEntryScope kLoadOrder[] = {TEntryScope::System, TEntryScope::System32,
+                                      TEntryScope::User};
+} // namespace
 
 std::optional<std::string> EntryPath(const std::string& keyName) {
     if (keyName.empty() || keyName.find('\\') != std::string::npos)
@@ -10,8 +17,38 @@ std::optional<std::string> EntryPath(const std::string& keyName) {
     return kEntryPathPrefix + keyName;
 }
 
+HKEY RootKeyOf(TEntryScope scope) noexcept {
+    return scope == TEntryScope::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+REGSAM ViewOf(TEntryScope scope) noexcept {
+    switch (scope) {
+    case TEntryScope::System: return KEY_WOW64_64KEY;
+    case TEntryScope::System32: return KEY_WOW64_32KEY;
+    case TEntryScope::User: break;
+    }
+    return 0;
+}
+
+std::string SystemErrorText(LSTATUS error) {
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = text && length ? std::string(text, length) : std::string();
+    if (text)
+        ::LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    if (message.empty())
+        message = "System error " + std::to_string(error);
+    return message;
+}
+
 void TCatalogue::BuildCatalogue() {
     UserKeyNames.Clear();
+    SystemKeyNames32.Clear();
     SystemKeyNames.Clear();
     // The tree does not redraw while thousands of entries go in (a redraw per insertion costs
     // milliseconds under some implementations of the control).
@@ -19,8 +56,8 @@ void TCatalogue::BuildCatalogue() {
     try {
         SystemRoot = tree_.AddRoot(kMachineRootCaption);
         UserRoot = tree_.AddRoot(kUserRootCaption);
-        LoadScope(false);
-        LoadScope(true);
+        for (TEntryScope scope : kLoadOrder)
+            LoadScope(scope);
     } catch (...) {
         tree_.EndUpdate();
         throw;
@@ -30,11 +67,21 @@ void TCatalogue::BuildCatalogue() {
 }
 
 void TCatalogue::LoadScope(bool currentUser) {
-    framework::TStringList& list = currentUser ? UserKeyNames : SystemKeyNames;
-    framework::TTreeNode* parent = currentUser ? UserRoot : SystemRoot;
+    if (currentUser) {
+        LoadScope(TEntryScope::User);
+    } else {
+        LoadScope(TEntryScope::System);
+        LoadScope(TEntryScope::System32);
+    }
+}
+
+void TCatalogue::LoadScope(TEntryScope scope) {
+    framework::TStringList& list = ListOf(scope);
+    framework::TTreeNode* parent = RootOf(scope);
     TRegistry registry;
     try {
-        registry.SelectRoot(currentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE);
+        registry.SelectRoot(RootKeyOf(scope));
+        registry.SetView(ViewOf(scope));
         // A scope whose Uninstall key cannot be opened (missing, or not open to full access) has
         // no current key here, and its list stays empty.
         registry.OpenPath(kUninstallKeyPath);
@@ -47,17 +94,105 @@ void TCatalogue::LoadScope(bool currentUser) {
                 registry.OpenPath(*path);
             std::string text = registry.ReadText(kValueShown);
             if (!text.empty()) {
-                tree_.AddChild(parent, text, 1, 1)->SetData(i);
+                framework::TTreeNode* node = tree_.AddChild(parent, text, 1, 1);
+                node->SetData(i);
+                node->SetGroup(static_cast<int>(scope));
             }
             registry.ClosePath();
         }
     } catch (...) {
         // A "DisplayName" of another type, a value that vanished between its size and its read,
         // or any other failure ends this scope's load without a report; the nodes added so far
-        // stay, and the other scope loads as usual.
+        // stay, and the other scopes load as usual.
     }
     if (parent)
         parent->Expand();
+}
+
+std::optional<TEntryScope> TCatalogue::ScopeOf(const framework::TTreeNode& node) const noexcept {
+    const framework::TTreeNode* parent = node.Parent();
+    if (!parent)
+        return std::nullopt;
+    if (parent == UserRoot)
+        return TEntryScope::User;
+    if (parent == SystemRoot)
+        return node.Group() == static_cast<int>(TEntryScope::System32) ? TEntryScope::System32
+                                                                       : TEntryScope::System;
+    return std::nullopt;
+}
+
+const framework::TStringList& TCatalogue::KeyNames(TEntryScope scope) const noexcept {
+    return const_cast<TCatalogue*>(this)->ListOf(scope);
+}
+
+framework::TStringList& TCatalogue::ListOf(TEntryScope scope) noexcept {
+    switch (scope) {
+    case TEntryScope::System32: return SystemKeyNames32;
+    case TEntryScope::User: return UserKeyNames;
+    case TEntryScope::System: break;
+    }
+    return SystemKeyNames;
+}
+
+framework::TTreeNode* TCatalogue::RootOf(TEntryScope scope) const noexcept {
+    return scope == TEntryScope::User ? UserRoot : SystemRoot;
+}
+
+bool TCatalogue::KeyExists(TEntryScope scope, const std::string& path) const {
+    HKEY key = nullptr;
+    // The key itself, not what it may link to; reading needs no full access, so a key that only
+    // refused full access still counts as there.
+    const LSTATUS status =
+        CurrentRegistryApi().OpenKeyEx(RootKeyOf(scope), path.c_str(), REG_OPTION_OPEN_LINK,
+                                       KEY_QUERY_VALUE | ViewOf(scope), &key);
+    if (status == ERROR_SUCCESS)
+        CurrentRegistryApi().CloseKey(key);
+    return status != ERROR_FILE_NOT_FOUND && status != ERROR_PATH_NOT_FOUND;
+}
+
+TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
+    TRemoval removal;
+    try {
+        const std::optional<TEntryScope> scope = ScopeOf(node);
+        const framework::TStringList* list = scope ? &ListOf(*scope) : nullptr;
+        const int position = node.Data();
+        std::optional<std::string> path;
+        if (list && position >= 0 && position < list->Count())
+            path = EntryPath((*list)[position]);
+        if (!path) {
+            removal.Error = ERROR_INVALID_PARAMETER;
+            removal.ErrorText = SystemErrorText(removal.Error);
+            return removal;
+        }
+        TRegistry registry;
+        registry.SelectRoot(RootKeyOf(*scope));
+        registry.SetView(ViewOf(*scope));
+        LSTATUS refusal = ERROR_SUCCESS;
+        try {
+            registry.DeleteTree(*path);
+            refusal = registry.LastDelete().Refusal;
+        } catch (const std::bad_alloc&) {
+            refusal = ERROR_NOT_ENOUGH_MEMORY;
+        } catch (...) {
+            refusal = ERROR_CAN_NOT_COMPLETE;
+        }
+        removal.KeysDeleted = registry.LastDelete().KeysDeleted;
+        // The outcome is what the registry holds now, whatever the deletion reported.
+        if (!KeyExists(*scope, *path)) {
+            removal.Result = TRemoval::Outcome::Removed;
+            return removal;
+        }
+        // No refusal but the key is there: it was created again meanwhile.
+        removal.Error = refusal != ERROR_SUCCESS ? refusal : ERROR_ALREADY_EXISTS;
+        removal.ErrorText = SystemErrorText(removal.Error);
+    } catch (...) {
+        // Out of memory while forming the report: the key's fate is unknown, so it is not said
+        // to be removed.
+        removal.Result = TRemoval::Outcome::StillListed;
+        if (removal.Error == ERROR_SUCCESS)
+            removal.Error = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return removal;
 }
 
 } // namespace catalogue

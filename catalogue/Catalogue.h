@@ -1,16 +1,22 @@
-// Catalogue.h - the uninstall entries of both scopes, as key-name lists and tree nodes.
+// Catalogue.h - the uninstall entries of both scopes, as key-name lists and tree nodes, and the
+// removal of one entry.
 //
 // Classes in this file:
-//   TCatalogue  builds, once, the two key-name lists (every subkey name of each scope's Uninstall
-//               key, in enumeration order) and the tree: the roots "Entire System" and "Current
-//               User", and below them one node per subkey with a non-empty "DisplayName", whose
-//               data is the subkey's position in its scope's list.
+//   TEntryScope  where an entry lives: the machine's 64-bit view, its 32-bit view, the user
+//   TRemoval     the outcome of removing one entry, with the system's reason when it stayed
+//   TCatalogue   builds, once, the key-name lists (every subkey name of each Uninstall key, in
+//                enumeration order) and the tree: the roots "Entire System" and "Current User",
+//                and below them one node per subkey with a non-empty "DisplayName", whose data is
+//                the subkey's position in its scope's list. "Entire System" holds the 64-bit
+//                view's entries, then the 32-bit view's. Removes the key of one entry node.
 //
 // Functions: EntryPath (the only way a key name becomes a registry path).
 #pragma once
 
 #include "framework/StringList.h"
 #include "framework/TreeView.h"
+
+#include <windows.h>
 
 #include <optional>
 #include <string>
@@ -26,9 +32,44 @@ inline constexpr char kMachineRootCaption[] = "Entire System";
 inline constexpr char kUserRootCaption[] = "Current User";
 
 /// The registry path of the entry key named keyName below the Uninstall key, or nothing when
-/// keyName cannot be the name of one key: empty (the slot of a failed enumeration step; the path
-/// would name the Uninstall key itself) or holding a "\" (it would reach below another key).
+/// keyName cannot be the name of one key: empty (the slot of a failed enumeration step, or of a
+/// name the code page cannot hold; the path would name the Uninstall key itself) or holding a "\"
+/// (it would reach below another key).
 std::optional<std::string> EntryPath(const std::string& keyName);
+
+/// Where an entry lives. The value is the group of its node below its root.
+enum class TEntryScope {
+    System = 0,   ///< HKEY_LOCAL_MACHINE, 64-bit view
+    System32 = 1, ///< HKEY_LOCAL_MACHINE, 32-bit view (what 32-bit installers write)
+    User = 2,     ///< HKEY_CURRENT_USER, which has one view
+};
+
+/// The root key of a scope.
+HKEY RootKeyOf(TEntryScope scope) noexcept;
+/// The registry view flag that every open and delete in the scope names (0 for the user's hive).
+REGSAM ViewOf(TEntryScope scope) noexcept;
+
+/// The outcome of removing one entry.
+struct TRemoval {
+    enum class Outcome {
+        Removed,     ///< the entry's key is gone
+        StillListed, ///< the entry's key is still there: it stays in the system's list
+    };
+    Outcome Result = Outcome::StillListed;
+    /// Why the key stayed: the first refusal the registry gave (ERROR_SUCCESS when removed).
+    LSTATUS Error = ERROR_SUCCESS;
+    /// The system's text for Error, without a trailing line break; empty when removed.
+    std::string ErrorText;
+    /// Keys deleted below the entry's key, or with it. More than zero with StillListed means a
+    /// partial deletion.
+    int KeysDeleted = 0;
+
+    bool Removed() const noexcept { return Result == Outcome::Removed; }
+    bool Partial() const noexcept { return !Removed() && KeysDeleted > 0; }
+};
+
+/// The system's message text for a Win32 error code, without the trailing line break.
+std::string SystemErrorText(LSTATUS error);
 
 class TCatalogue {
 public:
@@ -36,17 +77,37 @@ public:
 
     /// Builds the lists, the roots and the entries, and selects SystemRoot. Call once.
     void BuildCatalogue();
-    /// Reads one scope (HKEY_CURRENT_USER when currentUser, else HKEY_LOCAL_MACHINE) into its
-    /// list and under its root. Any failure ends the scope's load silently; its root is
-    /// expanded in every case.
+    /// Reads one scope into its list and under its root. Any failure ends the scope's load
+    /// silently and leaves the other scopes alone; its root is expanded in every case.
+    void LoadScope(TEntryScope scope);
+    /// LoadScope for HKEY_CURRENT_USER when currentUser, else for both views of the machine.
     void LoadScope(bool currentUser);
 
+    /// The scope of an entry node, or nothing for a root or a node of another tree.
+    std::optional<TEntryScope> ScopeOf(const framework::TTreeNode& node) const noexcept;
+    /// The key-name list of a scope.
+    const framework::TStringList& KeyNames(TEntryScope scope) const noexcept;
+
+    /// Deletes the key of the entry node with every key below it, children first, in the node's
+    /// scope and view, taking the key name at the node's position in its scope's list. Nothing
+    /// outside that key is touched: a registry link inside it is deleted as the link. The node is
+    /// left to the caller. Never raises; a node that is not an entry gives StillListed.
+    TRemoval RemoveEntry(const framework::TTreeNode& node) noexcept;
+
+    /// HKEY_LOCAL_MACHINE, 64-bit view.
     framework::TStringList SystemKeyNames;
+    /// HKEY_LOCAL_MACHINE, 32-bit view.
+    framework::TStringList SystemKeyNames32;
+    /// HKEY_CURRENT_USER.
     framework::TStringList UserKeyNames;
     framework::TTreeNode* SystemRoot = nullptr;
     framework::TTreeNode* UserRoot = nullptr;
 
 private:
+    framework::TStringList& ListOf(TEntryScope scope) noexcept;
+    framework::TTreeNode* RootOf(TEntryScope scope) const noexcept;
+    bool KeyExists(TEntryScope scope, const std::string& path) const;
+
     framework::TTreeView& tree_;
 };
 

@@ -1,7 +1,9 @@
 // Registry.cpp - TRegistry: opening, listing, reading and deleting keys through the registry table.
 #include "catalogue/Registry.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <limits>
 #include <vector>
 
@@ -14,14 +16,44 @@ namespace {
 constexpr char kSymbolicLinkValue[] = "SymbolicLinkValue";
 
 // RegQueryInfoKeyA reports the longest names in characters, while RegEnumKeyExA hands out ANSI
-// names whose characters take up to MaxCharSize bytes under a multi-byte code page (two under the
-// Far-East double-byte code pages). Scaling keeps a name buffer from being too small for them.
-// Only NT-family systems run 64-bit code, so no platform check is needed here.
+// names whose characters take up to MaxCharSize bytes of the code page: two under the Far-East
+// double-byte code pages, four under UTF-8. Scaling keeps a name buffer from being too small for
+// them. Only NT-family systems run 64-bit code, so no platform check is needed here.
 uint32_t AnsiBytesPerChar() noexcept {
     CPINFO info{};
-    if (::GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1)
+    if (::GetCPInfo(CurrentRegistryApi().AnsiCodePage(), &info) && info.MaxCharSize > 1)
         return info.MaxCharSize;
     return 1;
+}
+
+// The longest key name the registry allows, in UTF-16 units.
+constexpr DWORD kMaxKeyNameChars = 255;
+
+// Whether the ANSI name that the registry handed out for index is exactly that key's name. The
+// ANSI calls convert UTF-16 names to the code page, and a name the code page cannot hold comes out
+// changed: "Prog\u03BB" as "Prog?" under code page 1252, a lone surrogate as U+FFFD even under
+// UTF-8. Such a name would open another key that really has it, or none, so it must not be used.
+// Under UTF-8 a name of ASCII characters only cannot have been changed (every other character
+// takes bytes of 0x80 and above); any other name is decoded and compared with the UTF-16 name.
+bool NameStandsForItself(HKEY key, DWORD index, const std::string& name) {
+    const UINT codePage = CurrentRegistryApi().AnsiCodePage();
+    const bool ascii = std::all_of(name.begin(), name.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (codePage == CP_UTF8 && ascii)
+        return true;
+    const int count = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(),
+                                            static_cast<int>(name.size()), nullptr, 0);
+    if (count <= 0)
+        return false;
+    std::wstring decoded(static_cast<size_t>(count), L'\0');
+    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(),
+                          static_cast<int>(name.size()), decoded.data(), count);
+    wchar_t wide[kMaxKeyNameChars + 1] = {};
+    DWORD length = kMaxKeyNameChars + 1;
+    if (CurrentRegistryApi().EnumKeyExW(key, index, wide, &length, nullptr, nullptr, nullptr,
+                                        nullptr) != ERROR_SUCCESS)
+        return false;
+    return decoded == std::wstring_view(wide, std::min<DWORD>(length, kMaxKeyNameChars));
 }
 
 // A name in a buffer that the registry filled, up to its first NUL and never past the buffer.
@@ -47,18 +79,36 @@ bool QueryInfoOf(HKEY key, TRegKeyInfo& info) {
     return true;
 }
 
-// One enumeration step into buffer. The buffer is cleared first so that a failed step can never
-// hand out the name of the previous index.
-bool EnumName(HKEY key, DWORD index, std::vector<char>& buffer, std::string& name) {
+// One enumeration step into buffer; the status of the step, and the name (empty unless the step
+// succeeded). The buffer is cleared first so that a failed step can never hand out the name of the
+// previous index. A name that does not stand for its key fails with
+// ERROR_NO_UNICODE_TRANSLATION.
+LSTATUS EnumName(HKEY key, DWORD index, std::vector<char>& buffer, std::string& name) {
     buffer[0] = '\0';
+    name.clear();
     DWORD length = static_cast<DWORD>(buffer.size());
-    if (CurrentRegistryApi().EnumKeyEx(key, index, buffer.data(), &length, nullptr, nullptr,
-                                       nullptr, nullptr) != ERROR_SUCCESS) {
-        name.clear();
-        return false;
-    }
-    name = TextUpToNul(buffer.data(), buffer.size());
-    return true;
+    const LSTATUS status = CurrentRegistryApi().EnumKeyEx(key, index, buffer.data(), &length,
+                                                          nullptr, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS)
+        return status;
+    std::string found = TextUpToNul(buffer.data(), buffer.size());
+    if (!NameStandsForItself(key, index, found))
+        return ERROR_NO_UNICODE_TRANSLATION;
+    name = std::move(found);
+    return ERROR_SUCCESS;
+}
+
+// The Win32 error code for an NTSTATUS of ntdll.
+LSTATUS Win32Error(LONG status) noexcept {
+    if (status == 0)
+        return ERROR_SUCCESS;
+    using Convert = ULONG(NTAPI*)(LONG);
+    static const Convert convert = [] {
+        HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+        FARPROC proc = ntdll ? ::GetProcAddress(ntdll, "RtlNtStatusToDosError") : nullptr;
+        return reinterpret_cast<Convert>(reinterpret_cast<void (*)()>(proc));
+    }();
+    return convert ? static_cast<LSTATUS>(convert(status)) : ERROR_GEN_FAILURE;
 }
 
 // True when every "\"-separated component of path is non-empty. An empty component would make
@@ -70,16 +120,21 @@ bool HasOnlyNonEmptyComponents(const std::string& path) {
     return path.find("\\\\") == std::string::npos;
 }
 
-// Whether a key opened with REG_OPTION_OPEN_LINK may be deleted: only a plain key, one without a
-// "SymbolicLinkValue" of type REG_LINK. A link must not be deleted with RegDeleteKeyA, which
-// follows it and deletes its target; when the check itself fails the key is left alone.
-bool IsPlainKey(HKEY key) {
+enum class KeyKind { Plain, Link, Unknown };
+
+// What a key opened with REG_OPTION_OPEN_LINK is: a registry symbolic link carries a
+// "SymbolicLinkValue" of type REG_LINK. status receives the failure when the check itself fails.
+KeyKind KindOfKey(HKEY key, LSTATUS& status) {
     DWORD type = REG_NONE;
-    const LSTATUS status = CurrentRegistryApi().QueryValueEx(key, kSymbolicLinkValue, nullptr,
-                                                             &type, nullptr, nullptr);
-    if (status == ERROR_FILE_NOT_FOUND)
-        return true;
-    return status == ERROR_SUCCESS && type != REG_LINK;
+    status = CurrentRegistryApi().QueryValueEx(key, kSymbolicLinkValue, nullptr, &type, nullptr,
+                                               nullptr);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        status = ERROR_SUCCESS;
+        return KeyKind::Plain;
+    }
+    if (status != ERROR_SUCCESS)
+        return KeyKind::Unknown;
+    return type == REG_LINK ? KeyKind::Link : KeyKind::Plain;
 }
 
 } // namespace
@@ -102,6 +157,13 @@ HKEY TRegistry::BaseFor(std::string& path) const noexcept {
     return current_ ? current_.get() : root_;
 }
 
+void TRegistry::SetView(REGSAM view) {
+    if (view == view_)
+        return;
+    view_ = view;
+    ClosePath();
+}
+
 void TRegistry::SelectRoot(HKEY root) {
     if (root == root_)
         return;
@@ -114,7 +176,7 @@ bool TRegistry::OpenPath(const std::string& path) {
     const HKEY base = BaseFor(relative);
     const bool belowCurrent = current_ && base == current_.get();
     HKEY opened = nullptr;
-    if (CurrentRegistryApi().OpenKeyEx(base, relative.c_str(), 0, access_, &opened) !=
+    if (CurrentRegistryApi().OpenKeyEx(base, relative.c_str(), 0, access_ | view_, &opened) !=
         ERROR_SUCCESS)
         return false;
     std::string newPath = belowCurrent ? currentPath_ + "\\" + relative : relative;
@@ -140,8 +202,8 @@ void TRegistry::ListSubkeys(framework::TStringList& list) {
     std::vector<char> buffer(size_t{info.MaxSubKeyLen} + 1);
     std::string name;
     for (uint32_t index = 0; index < info.NumSubKeys; ++index) {
-        // A failed step (a key removed or renamed meanwhile) still takes its position, as the
-        // empty name, which no caller can mistake for a key.
+        // A failed step (a key removed or renamed meanwhile, or a name the code page cannot hold)
+        // still takes its position, as the empty name, which no caller can mistake for a key.
         EnumName(current_.get(), index, buffer, name);
         list.Add(name);
     }
@@ -187,48 +249,82 @@ UniqueHkey TRegistry::OpenHandle(const std::string& path) {
     std::string relative = path;
     const HKEY base = BaseFor(relative);
     HKEY opened = nullptr;
-    if (CurrentRegistryApi().OpenKeyEx(base, relative.c_str(), 0, access_, &opened) !=
+    if (CurrentRegistryApi().OpenKeyEx(base, relative.c_str(), 0, access_ | view_, &opened) !=
         ERROR_SUCCESS)
         return {};
     return UniqueHkey(opened);
 }
 
 bool TRegistry::DeleteTree(const std::string& path) {
+    lastDelete_ = TDeleteReport{};
     std::string relative = path;
     const HKEY base = BaseFor(relative);
-    if (!HasOnlyNonEmptyComponents(relative))
+    if (!HasOnlyNonEmptyComponents(relative)) {
+        Refuse(ERROR_INVALID_NAME);
         return false;
+    }
     return DeleteTreeBelow(base, relative);
 }
 
+void TRegistry::Refuse(LSTATUS status) noexcept {
+    if (lastDelete_.Refusal == ERROR_SUCCESS)
+        lastDelete_.Refusal = status;
+}
+
 // Deletes base\path after its subkeys. The current key is neither used nor changed: each level
-// works on its own handle, closed before the key itself is deleted.
+// works on its own handle.
 bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& path) {
     HKEY opened = nullptr;
-    // REG_OPTION_OPEN_LINK opens a registry symbolic link itself instead of its target.
-    if (CurrentRegistryApi().OpenKeyEx(base, path.c_str(), REG_OPTION_OPEN_LINK, access_,
-                                       &opened) == ERROR_SUCCESS) {
-        const UniqueHkey key(opened);
-        if (!IsPlainKey(key.get()))
-            return false;
+    // REG_OPTION_OPEN_LINK opens a registry symbolic link itself instead of its target. When this
+    // open fails nothing is deleted: a delete by path would follow a link to its target.
+    LSTATUS status = CurrentRegistryApi().OpenKeyEx(base, path.c_str(), REG_OPTION_OPEN_LINK,
+                                                    access_ | view_, &opened);
+    if (status != ERROR_SUCCESS) {
+        Refuse(status);
+        return false;
+    }
+    UniqueHkey key(opened);
+    switch (KindOfKey(key.get(), status)) {
+    case KeyKind::Unknown: Refuse(status); return false;
+    case KeyKind::Link:
+        // A link has no subkeys of its own. Only the handle opened on the link itself deletes
+        // it: RegDeleteKey and RegDeleteTree would follow it and delete the target's keys.
+        status = Win32Error(CurrentRegistryApi().NtDeleteKey(key.get()));
+        break;
+    case KeyKind::Plain: {
         TRegKeyInfo info;
         if (QueryInfoOf(key.get(), info)) {
             std::vector<char> buffer(size_t{info.MaxSubKeyLen} + 1);
             std::string name;
             // Highest index first: deleting a subkey never moves one still to be visited.
             for (uint32_t index = info.NumSubKeys; index-- > 0;) {
-                if (!EnumName(key.get(), index, buffer, name))
+                if (const LSTATUS step = EnumName(key.get(), index, buffer, name);
+                    step != ERROR_SUCCESS) {
+                    // A name that cannot be read as itself is left alone, and with it this key.
+                    Refuse(step);
                     continue;
+                }
                 // A name that is empty or holds "\" would reach another key than this child.
-                if (name.empty() || name.find('\\') != std::string::npos)
+                if (name.empty() || name.find('\\') != std::string::npos) {
+                    Refuse(ERROR_INVALID_NAME);
                     continue;
+                }
                 // A child that stays keeps this key in place too, which the final delete reports.
                 DeleteTreeBelow(key.get(), name);
             }
         }
+        key.reset();
+        status = view_ ? CurrentRegistryApi().DeleteKeyEx(base, path.c_str(), view_, 0)
+                       : CurrentRegistryApi().DeleteKey(base, path.c_str());
+        break;
     }
-    // Also tried when the key could not be opened; a missing key simply fails here.
-    return CurrentRegistryApi().DeleteKey(base, path.c_str()) == ERROR_SUCCESS;
+    }
+    if (status != ERROR_SUCCESS) {
+        Refuse(status);
+        return false;
+    }
+    ++lastDelete_.KeysDeleted;
+    return true;
 }
 
 } // namespace catalogue

@@ -4,6 +4,7 @@
 //   ERegistryException  raised when a value cannot be read or is not text
 //   RegValueKind        what a read reports as the kind of a value
 //   TRegKeyInfo         counts and lengths of one key, as RegQueryInfoKeyA reports them
+//   TDeleteReport       what the last DeleteTree did: keys deleted and the first refusal met
 //   TRegistry           root key, current key and current path; opens, lists, reads, deletes
 //
 // Every registry call goes through CurrentRegistryApi() (catalogue/RegistryApi.h).
@@ -43,6 +44,15 @@ struct TRegKeyInfo {
     FILETIME FileTime{};
 };
 
+/// What one DeleteTree did, for a caller that must tell the user why an entry stayed.
+struct TDeleteReport {
+    /// Keys (and links) deleted, the named key included.
+    int KeysDeleted = 0;
+    /// The first refusal met, in deletion order (a key that could not be opened, read or
+    /// deleted); ERROR_SUCCESS when nothing was refused.
+    LSTATUS Refusal = ERROR_SUCCESS;
+};
+
 /// Registry wrapper. One instance per operation, main thread only; it owns at most one open key
 /// (the current key) and closes it when destroyed.
 ///
@@ -63,8 +73,13 @@ public:
     HKEY CurrentKey() const noexcept { return current_.get(); }
     /// Path of the current key below the root, without a leading "\"; empty without one.
     const std::string& CurrentPath() const noexcept { return currentPath_; }
-    /// Access requested by every open.
+    /// Access requested by every open (KEY_ALL_ACCESS); the view flag is added to it.
     REGSAM Access() const noexcept { return access_; }
+    /// The registry view that every open and delete names: KEY_WOW64_64KEY, KEY_WOW64_32KEY, or 0
+    /// for the process's default view (the only one a user's hive has).
+    REGSAM View() const noexcept { return view_; }
+    /// Selects the view; the current key, opened in another view, is closed.
+    void SetView(REGSAM view);
 
     /// Makes root the root key; a different root closes the current key.
     void SelectRoot(HKEY root);
@@ -82,8 +97,9 @@ public:
     bool QueryKeyInfo(TRegKeyInfo& info);
 
     /// Replaces the contents of list with the current key's subkey names in enumeration order,
-    /// one entry per index; an index whose enumeration step fails gives the empty string. Without
-    /// a current key, or when the key cannot be queried, the list ends up empty.
+    /// one entry per index; an index whose enumeration step fails gives the empty string, and so
+    /// does a name that the ANSI code page cannot hold (it would name another key, or none).
+    /// Without a current key, or when the key cannot be queried, the list ends up empty.
     void ListSubkeys(framework::TStringList& list);
 
     /// Size in bytes of the current key's value name, or -1 (missing value, no current key).
@@ -103,21 +119,27 @@ public:
     UniqueHkey OpenHandle(const std::string& path);
 
     /// Deletes the key at path and every key below it, children first; true when the key itself
-    /// was deleted. Never reaches outside that key: a path with an empty component is refused,
-    /// registry symbolic links are neither followed nor deleted (so their parents stay), and
-    /// enumerated names that are empty or hold "\" are skipped. A subkey the registry refuses to
-    /// delete keeps its parents in place.
+    /// was deleted. Never reaches outside that key: a path with an empty component is refused;
+    /// a registry symbolic link (the key itself or one below it) is deleted as the link, never
+    /// followed to its target; a key that cannot be opened as itself is not deleted by path;
+    /// enumerated names that are empty, hold "\" or that the code page cannot hold are skipped.
+    /// A subkey that stays keeps its parents in place. LastDelete() tells what happened.
     bool DeleteTree(const std::string& path);
+    /// The report of the last DeleteTree.
+    const TDeleteReport& LastDelete() const noexcept { return lastDelete_; }
 
 private:
     /// The base key of an operation on path; drops a leading "\" from path.
     HKEY BaseFor(std::string& path) const noexcept;
     bool DeleteTreeBelow(HKEY base, const std::string& path);
+    void Refuse(LSTATUS status) noexcept;
 
     HKEY root_ = HKEY_CURRENT_USER;
     UniqueHkey current_;
     std::string currentPath_;
     REGSAM access_ = KEY_ALL_ACCESS;
+    REGSAM view_ = 0;
+    TDeleteReport lastDelete_;
 };
 
 } // namespace catalogue

@@ -13,11 +13,26 @@ RegistryApi& Current() noexcept {
     return current;
 }
 
+LONG NTAPI MissingNtDeleteKey(HANDLE) {
+    return static_cast<LONG>(0xC0000002L); // STATUS_NOT_IMPLEMENTED
+}
+
+// NtDeleteKey is not in every toolchain's import libraries; ntdll is loaded in every process.
+NtDeleteKeyFunction NativeNtDeleteKey() noexcept {
+    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    FARPROC proc = ntdll ? ::GetProcAddress(ntdll, "NtDeleteKey") : nullptr;
+    // Through void (*)(): the generic function pointer type that converts to any other.
+    return proc ? reinterpret_cast<NtDeleteKeyFunction>(reinterpret_cast<void (*)()>(proc))
+                : &MissingNtDeleteKey;
+}
+
 } // namespace
 
 const RegistryApi& NativeRegistryApi() noexcept {
-    static const RegistryApi native{&::RegOpenKeyExA, &::RegCloseKey,      &::RegQueryInfoKeyA,
-                                    &::RegEnumKeyExA, &::RegQueryValueExA, &::RegDeleteKeyA};
+    static const RegistryApi native{&::RegOpenKeyExA,   &::RegCloseKey,      &::RegQueryInfoKeyA,
+                                    &::RegEnumKeyExA,   &::RegQueryValueExA, &::RegDeleteKeyA,
+                                    &::RegDeleteKeyExA, &::RegEnumKeyExW,    NativeNtDeleteKey(),
+                                    &::GetACP};
     return native;
 }
 

@@ -1,7 +1,7 @@
 // RegistryApi.h - the registry functions the catalogue calls, as a replaceable table.
 //
 // Classes and functions in this file:
-//   RegistryApi          table of the six advapi32 functions the registry wrapper uses
+//   RegistryApi          table of the system functions the registry wrapper uses
 //   NativeRegistryApi()  the table of the real advapi32 functions
 //   CurrentRegistryApi() the table in force; every registry call of the catalogue goes through it
 //   ScopedRegistryApi    installs a replacement table for one scope (tests inject failures with it)
@@ -14,9 +14,15 @@
 
 namespace catalogue {
 
-/// The registry functions of advapi32 (ANSI forms) that the catalogue calls. A replacement table
-/// must fill every entry; entries take exactly the parameters of the advapi32 function they stand
-/// for and return its status code.
+/// The native key-deletion call of ntdll: deletes the key of an open handle (a registry link
+/// itself when the handle was opened with REG_OPTION_OPEN_LINK). Returns an NTSTATUS.
+using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE key);
+
+/// The system functions that the catalogue calls for registry work: the registry functions of
+/// advapi32 (ANSI forms, plus the one wide enumeration that checks what an ANSI name stands for),
+/// ntdll's NtDeleteKey for links, and the process's ANSI code page. A replacement table must fill
+/// every entry; entries take exactly the parameters of the function they stand for and return
+/// its result.
 struct RegistryApi {
     decltype(&::RegOpenKeyExA) OpenKeyEx;
     decltype(&::RegCloseKey) CloseKey;
@@ -24,6 +30,14 @@ struct RegistryApi {
     decltype(&::RegEnumKeyExA) EnumKeyEx;
     decltype(&::RegQueryValueExA) QueryValueEx;
     decltype(&::RegDeleteKeyA) DeleteKey;
+    /// Deletes a key in the registry view that its third argument names (KEY_WOW64_64KEY or
+    /// KEY_WOW64_32KEY).
+    decltype(&::RegDeleteKeyExA) DeleteKeyEx;
+    /// The UTF-16 name of a subkey by index: what an ANSI name really stands for.
+    decltype(&::RegEnumKeyExW) EnumKeyExW;
+    NtDeleteKeyFunction NtDeleteKey;
+    /// The code page of the ANSI calls (UTF-8 when the manifest's setting is honoured).
+    decltype(&::GetACP) AnsiCodePage;
 };
 
 /// The table of the real advapi32 functions.

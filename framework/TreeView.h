@@ -1,7 +1,8 @@
 // TreeView.h - the tree view control and its nodes.
 //
 // Classes in this file:
-//   TTreeNode  one item of a tree view: caption, image indexes, a 32-bit data slot, its parent
+//   TTreeNode  one item of a tree view: caption, image indexes, a 32-bit data slot, a group, its
+//              parent
 //   TTreeView  the system tree view: nodes are appended in order (never sorted), selection and
 //              collapse requests are reported through OnChange and OnCollapsing
 #pragma once
@@ -38,6 +39,10 @@ public:
     void SetSelectedIndex(int index);
     std::int32_t Data() const noexcept { return data_; }
     void SetData(std::int32_t data) noexcept { data_ = data; }
+    /// Which group of its siblings the node belongs to, for an owner that keeps nodes of several
+    /// sources under one parent; 0 unless set.
+    int Group() const noexcept { return group_; }
+    void SetGroup(int group) noexcept { group_ = group; }
 
     bool Expanded() const;
     void Expand();
@@ -55,6 +60,7 @@ private:
     TTreeNode* parent_;
     int imageIndex_ = 0, selectedIndex_ = 0;
     std::int32_t data_ = 0;
+    int group_ = 0;
 };
 
 class TTreeView : public TWinControl {

@@ -1,5 +1,7 @@
-// The catalogue read from both scopes of a scratch registry (HKLM and HKCU of this process are
-// redirected to scratch keys), with failures injected through the registry table.
+// test-lock: registry-uninstall
+//
+// The catalogue read from the real Uninstall keys of the test prefix (HKLM in both views, HKCU),
+// emptied for each test, with failures injected through the registry table.
 #include "catalogue/Catalogue.h"
 #include "framework/Controls.h"
 #include "tests/support/RegistrySandbox.h"
@@ -8,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <cstring>
+#include <new>
 #include <memory>
 #include <string>
 #include <vector>
@@ -99,7 +104,7 @@ TEST_F(CatalogueTest, EntriesWithoutACaptionKeepTheirPositionAndGetNoNode) {
 TEST_F(CatalogueTest, ACaptionOfAnotherTypeAbandonsTheRestOfItsScopeOnly) {
     for (DWORD type : {DWORD(REG_DWORD), DWORD(REG_BINARY), DWORD(REG_MULTI_SZ)}) {
         SCOPED_TRACE(type);
-        testsupport::UninstallSandbox fresh; // nests over the fixture's redirection
+        testsupport::UninstallSandbox fresh; // empties the keys again for each type
         form = std::make_unique<testsupport::TTestForm>();
         fresh.AddEntry(Scope::Machine, "A", "Kept");
         fresh.AddEntry(Scope::Machine, "B");
@@ -228,6 +233,158 @@ TEST_F(CatalogueTest, AFailedEnumerationStepNeverNamesTheUninstallKeyItself) {
     EXPECT_EQ(Names(c.UserKeyNames), (std::vector<std::string>{"A", "", "C"}));
     EXPECT_EQ(Captions(c.UserRoot), (std::vector<std::string>{"First", "Third"}));
     EXPECT_EQ(Positions(c.UserRoot), (std::vector<int>{0, 2}));
+}
+
+TEST_F(CatalogueTest, EntireSystemListsThe64BitViewThenThe32BitViewEachInRegistryOrder) {
+    sandbox.AddEntry(Scope::Machine, "Shared", "64-bit Tool");
+    sandbox.AddEntry(Scope::Machine, "Native", "Native Tool");
+    sandbox.AddEntry(Scope::Machine32, "Shared", "32-bit Tool");
+    sandbox.AddEntry(Scope::Machine32, "Legacy", "Legacy Tool");
+    sandbox.AddEntry(Scope::User, "Shared", "User Tool");
+    testsupport::RegistryApiHooks hooks;
+    std::vector<std::pair<HKEY, REGSAM>> opens;
+    hooks.OpenKeyEx = [&](HKEY base, LPCSTR path, DWORD options, REGSAM access, PHKEY out) {
+        if (base == HKEY_LOCAL_MACHINE || base == HKEY_CURRENT_USER)
+            opens.emplace_back(base, access & (KEY_WOW64_32KEY | KEY_WOW64_64KEY));
+        return hooks.Previous().OpenKeyEx(base, path, options, access, out);
+    };
+    TCatalogue& c = Build();
+    EXPECT_EQ(Names(c.SystemKeyNames), (std::vector<std::string>{"Native", "Shared"}));
+    EXPECT_EQ(Names(c.SystemKeyNames32), (std::vector<std::string>{"Legacy", "Shared"}));
+    EXPECT_EQ(Captions(c.SystemRoot), (std::vector<std::string>{"Native Tool", "64-bit Tool",
+                                                                "Legacy Tool", "32-bit Tool"}));
+    EXPECT_EQ(Positions(c.SystemRoot), (std::vector<int>{0, 1, 0, 1}));
+    std::vector<catalogue::TEntryScope> scopes;
+    for (TTreeNode* n : c.SystemRoot->Children())
+        scopes.push_back(*c.ScopeOf(*n));
+    using catalogue::TEntryScope;
+    EXPECT_EQ(scopes, (std::vector<TEntryScope>{TEntryScope::System, TEntryScope::System,
+                                                TEntryScope::System32, TEntryScope::System32}));
+    EXPECT_EQ(c.ScopeOf(*c.UserRoot->Children().at(0)), TEntryScope::User);
+    EXPECT_EQ(c.ScopeOf(*c.SystemRoot), std::nullopt);
+    // Every open names its view: 3 + 3 for the machine's views, 2 for the user's hive.
+    const std::vector<std::pair<HKEY, REGSAM>> expected = {{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
+                                                           {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
+                                                           {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
+                                                           {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
+                                                           {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
+                                                           {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
+                                                           {HKEY_CURRENT_USER, 0},
+                                                           {HKEY_CURRENT_USER, 0}};
+    EXPECT_EQ(opens, expected);
+}
+
+TEST_F(CatalogueTest, AnAbandonedViewLeavesTheOtherViewLoading) {
+    for (Scope broken : {Scope::Machine, Scope::Machine32}) {
+        SCOPED_TRACE(broken == Scope::Machine ? "64-bit view broken" : "32-bit view broken");
+        testsupport::UninstallSandbox fresh;
+        form = std::make_unique<testsupport::TTestForm>();
+        const Scope other = broken == Scope::Machine ? Scope::Machine32 : Scope::Machine;
+        fresh.AddEntry(broken, "A", "Broken First");
+        SetDword(broken, "B");
+        fresh.AddEntry(broken, "C", "Broken Lost");
+        fresh.AddEntry(other, "A", "Other First");
+        fresh.AddEntry(other, "B", "Other Second");
+        TCatalogue& c = Build();
+        const std::vector<std::string> expected =
+            broken == Scope::Machine
+                ? std::vector<std::string>{"Broken First", "Other First", "Other Second"}
+                : std::vector<std::string>{"Other First", "Other Second", "Broken First"};
+        EXPECT_EQ(Captions(c.SystemRoot), expected);
+    }
+}
+
+// Names outside code page 1252: "Prog\u03BB" reads as "Prog?" there, which is another key. A lone
+// surrogate reads as U+FFFD even under UTF-8, which is yet another key.
+TEST_F(CatalogueTest, ANameTheCodePageCannotHoldGetsNoNodeAndNeverNamesAnotherKey) {
+    ASSERT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8)) << "the manifest sets UTF-8";
+    sandbox.AddEntry(Scope::User, L"Prog?", L"Decoy Question");
+    sandbox.AddEntry(Scope::User, L"Prog\u03BB", L"Lambda Tool \u03BB");
+    sandbox.AddEntry(Scope::User, L"\u65E5\u672C\u8A9E\u30C4\u30FC\u30EB",
+                     L"\u65E5\u672C\u8A9E\u30C4\u30FC\u30EB 2.0");
+    sandbox.AddEntry(Scope::User, std::wstring(L"Lone") + wchar_t(0xD800), L"Lone Surrogate");
+    sandbox.AddEntry(Scope::User, L"Lone\uFFFD", L"Replacement Decoy");
+    struct Case {
+        UINT codePage;
+        std::vector<std::string> captions;
+    };
+    const Case cases[] = {
+        {CP_UTF8,
+         {"Decoy Question", "Lambda Tool \xCE\xBB", "Replacement Decoy",
+          "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x84\xE3\x83\xBC\xE3\x83\xAB 2.0"}},
+        // As on a system that ignores the manifest: only what 1252 holds.
+        {1252, {"Decoy Question"}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.codePage);
+        testsupport::RegistryApiHooks hooks;
+        hooks.AnsiCodePage = [&] { return test.codePage; };
+        form = std::make_unique<testsupport::TTestForm>();
+        TCatalogue& c = Build();
+        auto captions = Captions(c.UserRoot);
+        std::sort(captions.begin(), captions.end());
+        EXPECT_EQ(captions, test.captions);
+        // Each node's name is exactly its own key's: the caption read through it is its own.
+        for (TTreeNode* n : c.UserRoot->Children()) {
+            const std::string name = c.UserKeyNames[n->Data()];
+            EXPECT_EQ(n->Text() == "Decoy Question", name == "Prog?") << name;
+        }
+        EXPECT_EQ(c.UserKeyNames.Count(), 5) << "every key keeps its position";
+    }
+}
+
+TEST_F(CatalogueTest, AnyFailureInsideAScopeLoadIsContained) {
+    // Not only registry failures: whatever escapes a step (here a failure of the runtime) ends
+    // that view's load silently, and the next one loads.
+    sandbox.AddEntry(Scope::Machine, "A", "Machine Program");
+    sandbox.AddEntry(Scope::Machine32, "A", "Legacy Program");
+    sandbox.AddEntry(Scope::User, "U", "User Program");
+    testsupport::RegistryApiHooks hooks;
+    int calls = 0;
+    hooks.QueryInfoKey = [&](HKEY key, LPSTR cls, LPDWORD clsLength, LPDWORD reserved,
+                             LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen,
+                             LPDWORD values, LPDWORD maxValueNameLen, LPDWORD maxValueLen,
+                             LPDWORD security, PFILETIME written) -> LSTATUS {
+        if (++calls == 1)
+            throw std::bad_alloc();
+        return hooks.Previous().QueryInfoKey(key, cls, clsLength, reserved, subKeys, maxSubKeyLen,
+                                             maxClassLen, values, maxValueNameLen, maxValueLen,
+                                             security, written);
+    };
+    TCatalogue& c = Build();
+    EXPECT_EQ(Captions(c.SystemRoot), std::vector<std::string>{"Legacy Program"});
+    EXPECT_EQ(Captions(c.UserRoot), std::vector<std::string>{"User Program"});
+    EXPECT_EQ(form->Tree->Selected(), c.SystemRoot);
+}
+
+TEST_F(CatalogueTest, KeyNamesKeepTheRegistrysOrderNotByteOrder) {
+    // The registry hands names out ignoring case ("alpha" before "Beta"); sorted by bytes "Beta"
+    // would come first and every stored position would name the wrong key.
+    sandbox.AddEntry(Scope::User, "alpha", "Alpha");
+    sandbox.AddEntry(Scope::User, "Beta", "Beta");
+    sandbox.AddEntry(Scope::User, "_under", "Under");
+    sandbox.AddEntry(Scope::User, "Zulu", "Zulu");
+    std::vector<std::string> enumerated;
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(
+            ::RegOpenKeyExA(HKEY_CURRENT_USER, catalogue::kUninstallKeyPath, 0, KEY_READ, &key),
+            ERROR_SUCCESS);
+        char name[256];
+        for (DWORD i = 0, n = sizeof name;
+             ::RegEnumKeyExA(key, i, name, &n, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+             ++i, n = sizeof name)
+            enumerated.push_back(name);
+        ::RegCloseKey(key);
+    }
+    ASSERT_FALSE(std::is_sorted(enumerated.begin(), enumerated.end())) << "the case needs it";
+    TCatalogue& c = Build();
+    EXPECT_EQ(Names(c.UserKeyNames), enumerated);
+    const std::map<std::string, std::string> captionOf = {
+        {"alpha", "Alpha"}, {"Beta", "Beta"}, {"_under", "Under"}, {"Zulu", "Zulu"}};
+    ASSERT_EQ(c.UserRoot->Children().size(), 4u);
+    for (TTreeNode* n : c.UserRoot->Children())
+        EXPECT_EQ(n->Text(), captionOf.at(c.UserKeyNames[n->Data()]));
 }
 
 TEST(EntryPath, RefusesNamesThatCannotBeOneKey) {

@@ -449,12 +449,56 @@ TEST_F(DeleteTreeTest, WorksBelowTheCurrentKeyAndKeepsIt) {
     EXPECT_EQ(sandbox.SubkeyNames("t"), std::vector<std::string>{});
 }
 
-TEST_F(DeleteTreeTest, AMissingKeyGivesFalseAndDeletesNothing) {
-    TRegistry reg;
-    EXPECT_FALSE(reg.DeleteTree(sandbox.PathOf("missing")));
-    EXPECT_TRUE(succeeded.empty());
-    EXPECT_EQ(deleted.size(), 1u) << "the deletion is tried once";
-    EXPECT_TRUE(sandbox.KeyExists("t\\a\\a1\\a11"));
+TEST_F(DeleteTreeTest, AKeyThatCannotBeOpenedAsItselfIsNotDeletedByPath) {
+    // Missing, or refused: a delete by path could follow a link, so none is tried.
+    for (LSTATUS refusal : {LSTATUS(ERROR_SUCCESS), LSTATUS(ERROR_ACCESS_DENIED)}) {
+        SCOPED_TRACE(refusal);
+        hooks.OpenKeyEx = [&](HKEY base, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
+            if (refusal != ERROR_SUCCESS && sandbox.PathOf("t") == sub)
+                return refusal;
+            return hooks.Previous().OpenKeyEx(base, sub, options, sam, out);
+        };
+        TRegistry reg;
+        const std::string path = sandbox.PathOf(refusal == ERROR_SUCCESS ? "missing" : "t");
+        EXPECT_FALSE(reg.DeleteTree(path));
+        EXPECT_TRUE(deleted.empty());
+        EXPECT_EQ(reg.LastDelete().KeysDeleted, 0);
+        EXPECT_EQ(reg.LastDelete().Refusal,
+                  refusal == ERROR_SUCCESS ? LSTATUS(ERROR_FILE_NOT_FOUND) : refusal);
+        EXPECT_TRUE(sandbox.KeyExists("t\\a\\a1\\a11"));
+        ExpectSiblingIntact();
+    }
+}
+
+TEST_F(DeleteTreeTest, AViewNamesEveryOpenAndDeletesThroughTheViewCall) {
+    std::vector<REGSAM> openViews, deleteViews;
+    hooks.OpenKeyEx = [&](HKEY base, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
+        openViews.push_back(sam & (KEY_WOW64_32KEY | KEY_WOW64_64KEY));
+        return hooks.Previous().OpenKeyEx(base, sub, options, sam, out);
+    };
+    hooks.DeleteKeyEx = [&](HKEY base, LPCSTR sub, REGSAM view, DWORD reserved) {
+        deleteViews.push_back(view);
+        const LSTATUS status = hooks.Previous().DeleteKeyEx(base, sub, view, reserved);
+        if (status == ERROR_SUCCESS)
+            succeeded.emplace_back(sub);
+        return status;
+    };
+    // The user's hive has one view, so both flags reach the same keys here.
+    for (REGSAM view : {REGSAM(KEY_WOW64_64KEY), REGSAM(KEY_WOW64_32KEY)}) {
+        SCOPED_TRACE(view);
+        sandbox.CreateKey("t\\a\\a1\\a11");
+        sandbox.CreateKey("t\\b\\b1");
+        openViews.clear();
+        deleteViews.clear();
+        TRegistry reg;
+        reg.SetView(view);
+        EXPECT_TRUE(reg.DeleteTree(sandbox.PathOf("t")));
+        EXPECT_EQ(openViews, std::vector<REGSAM>(6, view));
+        EXPECT_EQ(deleteViews, std::vector<REGSAM>(6, view));
+        EXPECT_TRUE(deleted.empty()) << "no delete without the view";
+        EXPECT_EQ(reg.LastDelete().KeysDeleted, 6);
+        EXPECT_FALSE(sandbox.KeyExists("t"));
+    }
     ExpectSiblingIntact();
 }
 
@@ -462,6 +506,9 @@ TEST_F(DeleteTreeTest, ARefusedSubkeyKeepsItsParentsWhileSiblingsGo) {
     refuse = "a1";
     TRegistry reg;
     EXPECT_FALSE(reg.DeleteTree(sandbox.PathOf("t")));
+    // The first refusal is reported, not the refusals of the parents it kept.
+    EXPECT_EQ(reg.LastDelete().Refusal, LSTATUS(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(reg.LastDelete().KeysDeleted, 3) << "a11, b1 and b";
     EXPECT_TRUE(sandbox.KeyExists("t\\a\\a1"));
     EXPECT_FALSE(sandbox.KeyExists("t\\a\\a1\\a11"));
     EXPECT_FALSE(sandbox.KeyExists("t\\b"));
@@ -543,26 +590,35 @@ protected:
     }
 };
 
-TEST_F(DeleteTreeLinkTest, ALinkBelowTheKeyIsNeitherFollowedNorDeleted) {
+TEST_F(DeleteTreeLinkTest, ALinkIsDeletedAsTheLinkAndItsTargetStays) {
+    std::vector<HANDLE> linkDeletes;
+    hooks.NtDeleteKey = [&](HANDLE key) {
+        linkDeletes.push_back(key);
+        return hooks.Previous().NtDeleteKey(key);
+    };
     TRegistry reg;
-    EXPECT_FALSE(reg.DeleteTree(sandbox.PathOf("t")));
+    // A link below the key, and keys that are links themselves.
+    EXPECT_TRUE(reg.DeleteTree(sandbox.PathOf("t")));
+    EXPECT_EQ(reg.LastDelete().KeysDeleted, 7) << "six keys and the link";
+    EXPECT_TRUE(reg.DeleteTree(sandbox.PathOf("toplink")));
+    EXPECT_TRUE(reg.DeleteTree(sandbox.PathOf("emptylink")));
+    EXPECT_EQ(linkDeletes.size(), 3u);
+    EXPECT_FALSE(sandbox.KeyExists("t"));
+    EXPECT_FALSE(sandbox.KeyExists("toplink"));
+    EXPECT_FALSE(sandbox.KeyExists("emptylink"));
+    EXPECT_EQ(std::count(deleted.begin(), deleted.end(), "link"), 0) << "never by path";
     ExpectTargetsIntact();
-    // The link and its parents stay; everything else below t goes.
-    EXPECT_TRUE(sandbox.IsLink("t\\a\\link"));
-    EXPECT_FALSE(sandbox.KeyExists("t\\a\\a1"));
-    EXPECT_FALSE(sandbox.KeyExists("t\\b"));
-    EXPECT_EQ(std::count(deleted.begin(), deleted.end(), "link"), 0);
     ExpectSiblingIntact();
 }
 
-TEST_F(DeleteTreeLinkTest, AKeyThatIsALinkIsNeitherFollowedNorDeleted) {
+TEST_F(DeleteTreeLinkTest, ALinkThatCannotBeDeletedKeepsItsParentsAndIsReported) {
+    hooks.NtDeleteKey = [](HANDLE) { return LONG(0xC0000022L); }; // STATUS_ACCESS_DENIED
     TRegistry reg;
-    EXPECT_FALSE(reg.DeleteTree(sandbox.PathOf("toplink")));
-    EXPECT_FALSE(reg.DeleteTree(sandbox.PathOf("emptylink")));
-    EXPECT_TRUE(sandbox.IsLink("toplink"));
-    EXPECT_TRUE(sandbox.IsLink("emptylink"));
+    EXPECT_FALSE(reg.DeleteTree(sandbox.PathOf("t")));
+    EXPECT_EQ(reg.LastDelete().Refusal, LSTATUS(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(sandbox.IsLink("t\\a\\link"));
+    EXPECT_FALSE(sandbox.KeyExists("t\\a\\a1"));
     ExpectTargetsIntact();
-    EXPECT_TRUE(deleted.empty());
 }
 
 TEST_F(DeleteTreeLinkTest, TheNativeDeleteWouldFollowALink) {

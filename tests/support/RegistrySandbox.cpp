@@ -220,9 +220,23 @@ RegistryApiHooks::RegistryApiHooks() : previous_(catalogue::CurrentRegistryApi()
     EnumKeyEx = previous_.EnumKeyEx;
     QueryValueEx = previous_.QueryValueEx;
     DeleteKey = previous_.DeleteKey;
+    DeleteKeyEx = previous_.DeleteKeyEx;
+    EnumKeyExW = previous_.EnumKeyExW;
+    NtDeleteKey = previous_.NtDeleteKey;
+    AnsiCodePage = previous_.AnsiCodePage;
     active_ = this;
-    override_.emplace(catalogue::RegistryApi{&OpenKeyExThunk, &CloseKeyThunk, &QueryInfoKeyThunk,
-                                             &EnumKeyExThunk, &QueryValueExThunk, &DeleteKeyThunk});
+    override_.emplace(catalogue::RegistryApi{
+        &OpenKeyExThunk, &CloseKeyThunk, &QueryInfoKeyThunk, &EnumKeyExThunk, &QueryValueExThunk,
+        &DeleteKeyThunk,
+        [](HKEY key, LPCSTR sub, REGSAM view, DWORD reserved) -> LSTATUS {
+            return active_->DeleteKeyEx(key, sub, view, reserved);
+        },
+        [](HKEY key, DWORD index, LPWSTR name, LPDWORD length, LPDWORD reserved, LPWSTR cls,
+           LPDWORD clsLength, PFILETIME written) -> LSTATUS {
+            return active_->EnumKeyExW(key, index, name, length, reserved, cls, clsLength, written);
+        },
+        [](HANDLE key) -> LONG { return active_->NtDeleteKey(key); },
+        []() -> UINT { return active_->AnsiCodePage(); }});
 }
 
 RegistryApiHooks::~RegistryApiHooks() {

@@ -101,6 +101,11 @@ public:
         EnumKeyEx;
     std::function<LSTATUS(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD)> QueryValueEx;
     std::function<LSTATUS(HKEY, LPCSTR)> DeleteKey;
+    std::function<LSTATUS(HKEY, LPCSTR, REGSAM, DWORD)> DeleteKeyEx;
+    std::function<LSTATUS(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPWSTR, LPDWORD, PFILETIME)>
+        EnumKeyExW;
+    std::function<LONG(HANDLE)> NtDeleteKey;
+    std::function<UINT()> AnsiCodePage;
 
     /// The table in force before these hooks.
     const catalogue::RegistryApi& Previous() const noexcept { return previous_; }

@@ -1,85 +1,270 @@
 #include "tests/support/UninstallSandbox.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
 namespace testsupport {
 
 namespace {
-constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr wchar_t kUninstall[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr wchar_t kSymbolicLinkValue[] = L"SymbolicLinkValue";
 
-HKEY Create(HKEY parent, const std::string& path) {
+void Check(LSTATUS status, const std::string& what) {
+    if (status != ERROR_SUCCESS)
+        throw std::runtime_error(what + " failed with " + std::to_string(status));
+}
+
+using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
+NtDeleteKeyFn NtDeleteKey() {
+    const FARPROC proc = ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
+    return reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void (*)()>(proc));
+}
+
+bool IsLink(HKEY key) {
+    DWORD type = REG_NONE;
+    return ::RegQueryValueExW(key, kSymbolicLinkValue, nullptr, &type, nullptr, nullptr) ==
+               ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// Deletes relative below parent with everything below it, links as links: RegDeleteTree would
+// follow a link and delete its target's keys.
+void DeleteNoFollow(HKEY parent, const std::wstring& relative, REGSAM view) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                          nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create " + path);
+    if (::RegOpenKeyExW(parent, relative.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS | view,
+                        &key) != ERROR_SUCCESS)
+        return;
+    if (!IsLink(key)) {
+        for (;;) {
+            wchar_t name[256];
+            DWORD length = 256;
+            if (::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            const std::wstring child(name, length);
+            DeleteNoFollow(key, child, view);
+            HKEY still = nullptr;
+            if (::RegOpenKeyExW(key, child.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view,
+                                &still) == ERROR_SUCCESS) {
+                ::RegCloseKey(still);
+                break; // would be enumerated again for ever
+            }
+        }
+    }
+    NtDeleteKey()(key);
+    ::RegCloseKey(key);
+}
+
+HKEY CreateW(HKEY parent, const std::wstring& path, REGSAM view, DWORD options = 0) {
+    HKEY key = nullptr;
+    Check(::RegCreateKeyExW(parent, path.c_str(), 0, nullptr, options, KEY_ALL_ACCESS | view,
+                            nullptr, &key, nullptr),
+          "creating a key");
     return key;
 }
 
-/// Opens or creates keyPath below the scope's Uninstall key, one step at a time (the registry
-/// limits the length of the path given to one call).
-HKEY CreateBelow(HKEY root, const std::string& keyPath) {
-    HKEY uninstall = Create(root, kUninstall);
+// Opens or creates keyPath below the scope's Uninstall key.
+HKEY CreateBelow(Scope scope, const std::wstring& keyPath, DWORD options = 0) {
+    HKEY uninstall = CreateW(RootOf(scope), kUninstall, ViewOf(scope));
     if (keyPath.empty())
         return uninstall;
-    HKEY key = Create(uninstall, keyPath);
+    HKEY key = nullptr;
+    const LSTATUS status =
+        ::RegCreateKeyExW(uninstall, keyPath.c_str(), 0, nullptr, options,
+                          KEY_ALL_ACCESS | ViewOf(scope), nullptr, &key, nullptr);
     ::RegCloseKey(uninstall);
+    Check(status, "creating an entry key");
     return key;
+}
+
+void EmptyUninstallKeys() {
+    for (Scope scope : {Scope::Machine, Scope::Machine32, Scope::User}) {
+        DeleteNoFollow(RootOf(scope), kUninstall, ViewOf(scope));
+        ::RegCloseKey(CreateW(RootOf(scope), kUninstall, ViewOf(scope)));
+    }
+}
+
+std::string Hex(const BYTE* data, DWORD size) {
+    std::string out;
+    char byte[4];
+    for (DWORD i = 0; i < size; ++i) {
+        std::snprintf(byte, sizeof byte, "%02x", data[i]);
+        out += byte;
+    }
+    return out;
 }
 } // namespace
 
+HKEY RootOf(Scope scope) {
+    return scope == Scope::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+REGSAM ViewOf(Scope scope) {
+    switch (scope) {
+    case Scope::Machine: return KEY_WOW64_64KEY;
+    case Scope::Machine32: return KEY_WOW64_32KEY;
+    case Scope::User: break;
+    }
+    return 0;
+}
+
+std::wstring Utf16(const std::string& utf8) {
+    if (utf8.empty())
+        return {};
+    const int count =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(count), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                          count);
+    return wide;
+}
+
 UninstallSandbox::UninstallSandbox() {
-    char exe[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string program = exe;
-    program = program.substr(program.find_last_of('\\') + 1);
-    base_ = "Software\\OrdanelTests\\" + program;
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str());
-    machine_ = Create(HKEY_CURRENT_USER, base_ + "\\Machine");
-    user_ = Create(HKEY_CURRENT_USER, base_ + "\\User");
-    ::RegCloseKey(Create(machine_, kUninstall));
-    ::RegCloseKey(Create(user_, kUninstall));
-    ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_);
-    ::RegOverridePredefKey(HKEY_CURRENT_USER, user_);
+    EmptyUninstallKeys();
 }
 
 UninstallSandbox::~UninstallSandbox() {
-    ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    ::RegCloseKey(machine_);
-    ::RegCloseKey(user_);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str());
+    try {
+        EmptyUninstallKeys();
+    } catch (...) {
+    }
 }
 
 void UninstallSandbox::AddEntry(Scope scope, const std::string& name, const char* displayName) {
-    HKEY key = CreateBelow(Root(scope), name);
-    if (displayName)
-        ::RegSetValueExA(key, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(displayName),
-                         static_cast<DWORD>(strlen(displayName) + 1));
+    // With its NUL, so that an empty caption is written as an empty string, not left out.
+    AddEntry(scope, Utf16(name), displayName ? Utf16(displayName) + L'\0' : std::wstring());
+}
+
+void UninstallSandbox::AddEntry(Scope scope, const std::wstring& name,
+                                const std::wstring& displayName) {
+    HKEY key = CreateBelow(scope, name);
+    LSTATUS status = ERROR_SUCCESS;
+    if (!displayName.empty()) {
+        // displayName holds its terminating NUL when it came from the UTF-8 overload.
+        std::wstring data = displayName;
+        if (data.back() != L'\0')
+            data += L'\0';
+        status = ::RegSetValueExW(key, L"DisplayName", 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(data.c_str()),
+                                  static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+    }
     ::RegCloseKey(key);
+    Check(status, "writing DisplayName");
 }
 
 void UninstallSandbox::SetValue(Scope scope, const std::string& keyPath, const char* valueName,
                                 DWORD type, const void* data, DWORD size) {
-    HKEY key = CreateBelow(Root(scope), keyPath);
-    ::RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(data), size);
+    HKEY key = CreateBelow(scope, Utf16(keyPath));
+    const LSTATUS status =
+        ::RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(data), size);
     ::RegCloseKey(key);
+    Check(status, "writing a value");
+}
+
+void UninstallSandbox::CreateLink(Scope scope, const std::string& keyPath,
+                                  const std::wstring& target) {
+    HKEY link = CreateBelow(scope, Utf16(keyPath), REG_OPTION_CREATE_LINK);
+    const LSTATUS status = ::RegSetValueExW(link, kSymbolicLinkValue, 0, REG_LINK,
+                                            reinterpret_cast<const BYTE*>(target.data()),
+                                            static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+    ::RegCloseKey(link);
+    Check(status, "setting a link's target");
 }
 
 bool UninstallSandbox::Exists(Scope scope, const std::string& keyPath) const {
-    HKEY uninstall = nullptr, key = nullptr;
-    if (::RegOpenKeyExA(Root(scope), kUninstall, 0, KEY_READ, &uninstall) != ERROR_SUCCESS)
+    HKEY key = nullptr;
+    std::wstring path = kUninstall;
+    if (!keyPath.empty())
+        path += L"\\" + Utf16(keyPath);
+    if (::RegOpenKeyExW(RootOf(scope), path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | ViewOf(scope),
+                        &key) != ERROR_SUCCESS)
         return false;
-    bool found = keyPath.empty() ||
-                 ::RegOpenKeyExA(uninstall, keyPath.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (key)
-        ::RegCloseKey(key);
-    ::RegCloseKey(uninstall);
-    return found;
+    ::RegCloseKey(key);
+    return true;
 }
 
 void UninstallSandbox::RemoveUninstallKey(Scope scope) {
-    ::RegDeleteTreeA(Root(scope), kUninstall);
+    DeleteNoFollow(RootOf(scope), kUninstall, ViewOf(scope));
+}
+
+// RegistryDump -------------------------------------------------------------------------------
+
+RegistryDump::RegistryDump(const std::vector<Root>& roots) {
+    for (const Root& root : roots) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(root.key, root.path.empty() ? nullptr : root.path.c_str(),
+                            REG_OPTION_OPEN_LINK, KEY_READ | root.view, &key) != ERROR_SUCCESS)
+            continue;
+        Walk(key, root.label + (root.path.empty() ? L"" : L"\\" + root.path));
+        ::RegCloseKey(key);
+    }
+}
+
+void RegistryDump::Walk(HKEY key, const std::wstring& path) {
+    std::vector<std::string>& values = keys_[path];
+    std::vector<BYTE> data(1 << 16);
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[16384];
+        DWORD nameLength = 16384, type = 0, size = static_cast<DWORD>(data.size());
+        LSTATUS status =
+            ::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            data.resize(size);
+            nameLength = 16384;
+            status = ::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
+        }
+        if (status != ERROR_SUCCESS)
+            break;
+        std::string line;
+        for (DWORD c = 0; c < nameLength; ++c)
+            line += std::to_string(name[c]) + ",";
+        values.push_back(line + "|" + std::to_string(type) + "|" + Hex(data.data(), size));
+    }
+    std::sort(values.begin(), values.end());
+    if (IsLink(key))
+        return; // a link is recorded with its target value, never entered
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD length = 256;
+        if (::RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        HKEY child = nullptr;
+        if (::RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_READ, &child) != ERROR_SUCCESS) {
+            keys_[path + L"\\" + std::wstring(name, length) + L" (unopenable)"];
+            continue;
+        }
+        Walk(child, path + L"\\" + std::wstring(name, length));
+        ::RegCloseKey(child);
+    }
+}
+
+std::vector<std::wstring> RegistryDump::KeysMissingFrom(const RegistryDump& other) const {
+    std::vector<std::wstring> missing;
+    for (const auto& [path, values] : keys_)
+        if (!other.keys_.contains(path))
+            missing.push_back(path);
+    return missing;
+}
+
+std::vector<std::wstring> RegistryDump::Differences(const RegistryDump& other) const {
+    std::vector<std::wstring> out;
+    for (const auto& [path, values] : keys_) {
+        auto it = other.keys_.find(path);
+        if (it == other.keys_.end() || it->second != values)
+            out.push_back(path);
+    }
+    for (const auto& [path, values] : other.keys_)
+        if (!keys_.contains(path))
+            out.push_back(path);
+    return out;
+}
+
+RegistryDump DumpBothHives() {
+    return RegistryDump({{HKEY_CURRENT_USER, L"", 0, L"HKCU"},
+                         {HKEY_LOCAL_MACHINE, L"Software", KEY_WOW64_64KEY, L"HKLM"}});
 }
 
 } // namespace testsupport

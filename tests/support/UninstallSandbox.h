@@ -1,21 +1,36 @@
-// UninstallSandbox.h - redirects HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process to
-// scratch keys, so that code reading the Uninstall keys of both scopes sees exactly what a test
-// wrote there. The scratch keys live under HKCU\Software\OrdanelTests and are deleted afterwards.
+// UninstallSandbox.h - the real Uninstall keys of the private test prefix, emptied for a test:
+// HKLM's in the 64-bit view and in the 32-bit view, and HKCU's. Test programs that use it carry
+// "// test-lock: registry-uninstall".
+//
+// In this file:
+//   Scope             the three Uninstall keys
+//   UninstallSandbox  empties them before and after a test, writes entries, values and links
+//   RegistryDump      every key and value below some roots, to prove what a removal touched
 #pragma once
 
 #include <windows.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
-enum class Scope { Machine, User };
+enum class Scope { Machine, Machine32, User };
+
+/// The root key and the view flag of a scope.
+HKEY RootOf(Scope scope);
+REGSAM ViewOf(Scope scope);
+
+/// UTF-16 from UTF-8.
+std::wstring Utf16(const std::string& utf8);
 
 class UninstallSandbox {
 public:
-    /// Creates both scratch roots, each with an empty Uninstall key, and redirects the two
-    /// predefined keys to them (RegOverridePredefKey) until destruction.
+    /// Empties the three Uninstall keys (creating missing ones); refuses to run outside the
+    /// private test prefix.
     UninstallSandbox();
+    /// Empties them again. Links inside are deleted as links, never followed.
     ~UninstallSandbox();
     UninstallSandbox(const UninstallSandbox&) = delete;
     UninstallSandbox& operator=(const UninstallSandbox&) = delete;
@@ -23,22 +38,46 @@ public:
     /// Creates the entry key name below the scope's Uninstall key (and a "\"-separated path of
     /// subkeys below it when name holds one); with a display name, writes "DisplayName" as REG_SZ.
     void AddEntry(Scope scope, const std::string& name, const char* displayName = nullptr);
+    /// The same with UTF-16 names, which may hold what UTF-8 cannot (a lone surrogate).
+    void AddEntry(Scope scope, const std::wstring& name, const std::wstring& displayName);
     /// Writes a value of any type with exactly these bytes below the scope's Uninstall key
     /// (keyPath relative to it; empty for the Uninstall key itself).
     void SetValue(Scope scope, const std::string& keyPath, const char* valueName, DWORD type,
                   const void* data, DWORD size);
-    /// Whether the key exists (relative to the scope's Uninstall key).
+    /// Creates keyPath as a registry link to the key of the native name target
+    /// ("\REGISTRY\...").
+    void CreateLink(Scope scope, const std::string& keyPath, const std::wstring& target);
+    /// Whether the key exists (relative to the scope's Uninstall key); a link counts as itself.
     bool Exists(Scope scope, const std::string& keyPath) const;
     /// Deletes the scope's whole Uninstall key (the scope then has none).
     void RemoveUninstallKey(Scope scope);
+};
 
-    /// The scratch key standing for a scope's root key.
-    HKEY Root(Scope scope) const { return scope == Scope::Machine ? machine_ : user_; }
+/// Every key below the given roots with every value, type and byte; links are listed with their
+/// link value and not entered. Keys are paths "<root name>\<path>" with UTF-16 names.
+class RegistryDump {
+public:
+    struct Root {
+        HKEY key;
+        std::wstring path; // below key; empty for the whole hive
+        REGSAM view;
+        std::wstring label;
+    };
+    explicit RegistryDump(const std::vector<Root>& roots);
+
+    /// Keys present here and missing in other, sorted.
+    std::vector<std::wstring> KeysMissingFrom(const RegistryDump& other) const;
+    /// Keys whose values differ, or that only one of the dumps has.
+    std::vector<std::wstring> Differences(const RegistryDump& other) const;
+    size_t KeyCount() const noexcept { return keys_.size(); }
 
 private:
-    std::string base_;
-    HKEY machine_ = nullptr;
-    HKEY user_ = nullptr;
+    void Walk(HKEY key, const std::wstring& path);
+    std::map<std::wstring, std::vector<std::string>> keys_; // path -> "name|type|hex" lines
 };
+
+/// Both hives in both views: HKEY_CURRENT_USER, and HKEY_LOCAL_MACHINE's "Software" in the 64-bit
+/// view (which holds the 32-bit view as its "Wow6432Node").
+RegistryDump DumpBothHives();
 
 } // namespace testsupport

@@ -1,0 +1,197 @@
+// test-lock: registry-uninstall
+//
+// Removing entries from the real Uninstall keys of the test prefix. Both hives are dumped before
+// and after each removal, and exactly the removed entry's keys may differ.
+#include "catalogue/Catalogue.h"
+#include "framework/Controls.h"
+#include "tests/support/RegistrySandbox.h"
+#include "tests/support/TestForm.h"
+#include "tests/support/UninstallSandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using catalogue::TCatalogue;
+using catalogue::TEntryScope;
+using catalogue::TRemoval;
+using framework::TTreeNode;
+using testsupport::RegistryDump;
+using testsupport::Scope;
+
+constexpr wchar_t kUninstallLabel[] = L"\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+class RemovalTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        framework::RegisterStandardClasses();
+        ::InitCommonControls();
+    }
+
+    TCatalogue& Build() {
+        form = std::make_unique<testsupport::TTestForm>();
+        catalogue = std::make_unique<TCatalogue>(*form->Tree);
+        catalogue->BuildCatalogue();
+        return *catalogue;
+    }
+
+    // The node of the entry whose key name is name in scope.
+    TTreeNode* Node(TEntryScope scope, const std::string& name) {
+        TTreeNode* root = scope == TEntryScope::User ? catalogue->UserRoot : catalogue->SystemRoot;
+        for (TTreeNode* n : root->Children())
+            if (catalogue->ScopeOf(*n) == scope && catalogue->KeyNames(scope)[n->Data()] == name)
+                return n;
+        ADD_FAILURE() << "no node for " << name;
+        return nullptr;
+    }
+
+    // The dump path of an entry key: HKLM's 32-bit view lives under Wow6432Node.
+    static std::wstring EntryDumpPath(Scope scope, const std::wstring& name) {
+        switch (scope) {
+        case Scope::Machine: return L"HKLM\\Software" + std::wstring(kUninstallLabel) + name;
+        case Scope::Machine32:
+            return L"HKLM\\Software\\Wow6432Node" + std::wstring(kUninstallLabel) + name;
+        case Scope::User: break;
+        }
+        return L"HKCU\\Software" + std::wstring(kUninstallLabel) + name;
+    }
+
+    // Removes the entry and checks that the registry changed by exactly the given keys.
+    void RemoveExactly(TEntryScope scope, const std::string& name,
+                       std::vector<std::wstring> expectedGone) {
+        TTreeNode* node = Node(scope, name);
+        ASSERT_NE(node, nullptr);
+        const RegistryDump before = testsupport::DumpBothHives();
+        const TRemoval removal = catalogue->RemoveEntry(*node);
+        const RegistryDump after = testsupport::DumpBothHives();
+        EXPECT_TRUE(removal.Removed()) << removal.ErrorText;
+        EXPECT_EQ(removal.Error, ERROR_SUCCESS);
+        EXPECT_EQ(removal.KeysDeleted, static_cast<int>(expectedGone.size()));
+        std::sort(expectedGone.begin(), expectedGone.end());
+        EXPECT_EQ(Unrelated(before.Differences(after)), expectedGone);
+        EXPECT_TRUE(after.KeysMissingFrom(before).empty());
+    }
+
+    // Drops what other test programs change meanwhile: their own scratch keys and the style.
+    std::vector<std::wstring> Unrelated(std::vector<std::wstring> paths) const {
+        const std::wstring ours =
+            L"\\OrdanelTests\\" +
+            testsupport::Utf16(scratch.Path().substr(scratch.Path().rfind('\\') + 1));
+        std::erase_if(paths, [&](const std::wstring& p) {
+            return (p.find(L"\\OrdanelTests") != std::wstring::npos &&
+                    p.find(ours) == std::wstring::npos) ||
+                   p.find(L"\\ThemeManager") != std::wstring::npos;
+        });
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+
+    testsupport::UninstallSandbox sandbox;
+    testsupport::RegistrySandbox scratch;
+    std::unique_ptr<testsupport::TTestForm> form;
+    std::unique_ptr<TCatalogue> catalogue;
+};
+
+TEST_F(RemovalTest, TheSameNameInAnotherScopeOrViewStays) {
+    for (Scope scope : {Scope::User, Scope::Machine, Scope::Machine32}) {
+        sandbox.AddEntry(scope, "Same", "Same Tool");
+        sandbox.AddEntry(scope, "Same\\Level1\\Level2", "deep");
+        sandbox.AddEntry(scope, "Same\\Other");
+        sandbox.AddEntry(scope, "Next", "Next Tool");
+    }
+    Build();
+    auto subtree = [](Scope scope) {
+        std::vector<std::wstring> keys;
+        for (const wchar_t* key :
+             {L"Same", L"Same\\Level1", L"Same\\Level1\\Level2", L"Same\\Other"})
+            keys.push_back(EntryDumpPath(scope, key));
+        return keys;
+    };
+    RemoveExactly(TEntryScope::User, "Same", subtree(Scope::User));
+    RemoveExactly(TEntryScope::System32, "Same", subtree(Scope::Machine32));
+    RemoveExactly(TEntryScope::System, "Same", subtree(Scope::Machine));
+    for (Scope scope : {Scope::User, Scope::Machine, Scope::Machine32})
+        EXPECT_TRUE(sandbox.Exists(scope, "Next"));
+}
+
+TEST_F(RemovalTest, AUnicodeNameRemovesItsOwnKeyNotItsLookAlike) {
+    sandbox.AddEntry(Scope::User, L"Prog?", L"Decoy Question");
+    sandbox.AddEntry(Scope::User, L"Prog\u03BB", L"Lambda Tool \u03BB");
+    sandbox.AddEntry(Scope::Machine32, L"\u65E5\u672C\u8A9E\u30C4\u30FC\u30EB",
+                     L"\u65E5\u672C\u8A9E\u30C4\u30FC\u30EB 2.0");
+    sandbox.AddEntry(Scope::Machine32, L"\u65E5\u672C", L"Decoy Prefix");
+    Build();
+    RemoveExactly(TEntryScope::User, "Prog\xCE\xBB", {EntryDumpPath(Scope::User, L"Prog\u03BB")});
+    RemoveExactly(TEntryScope::System32,
+                  "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x84\xE3\x83\xBC\xE3\x83\xAB",
+                  {EntryDumpPath(Scope::Machine32, L"\u65E5\u672C\u8A9E\u30C4\u30FC\u30EB")});
+    EXPECT_TRUE(sandbox.Exists(Scope::User, "Prog?"));
+}
+
+TEST_F(RemovalTest, LinksAreRemovedAsLinksAndTheirTargetsStayByteForByte) {
+    scratch.SetString("target\\child", "Keep", L"every byte");
+    scratch.SetDword("target", "Count", 7);
+    const std::wstring target = scratch.NativePath() + L"\\target";
+    // A link inside an entry, and an entry key that is itself a link.
+    sandbox.AddEntry(Scope::User, "Holder", "Holder Tool");
+    sandbox.CreateLink(Scope::User, "Holder\\Inner\\ToTarget", target);
+    sandbox.CreateLink(Scope::Machine, "IsALink", target);
+    // The link's target shows no caption of its own, so give it one to make the link an entry.
+    scratch.SetString("target", "DisplayName", L"Linked Tool");
+    Build();
+    RemoveExactly(TEntryScope::User, "Holder",
+                  {EntryDumpPath(Scope::User, L"Holder"),
+                   EntryDumpPath(Scope::User, L"Holder\\Inner"),
+                   EntryDumpPath(Scope::User, L"Holder\\Inner\\ToTarget")});
+    RemoveExactly(TEntryScope::System, "IsALink", {EntryDumpPath(Scope::Machine, L"IsALink")});
+    EXPECT_TRUE(scratch.KeyExists("target\\child"));
+}
+
+TEST_F(RemovalTest, ARefusalDeepInTheTreeKeepsTheEntryListedWithTheSystemsReason) {
+    sandbox.AddEntry(Scope::Machine32, "Stubborn", "Stubborn Tool");
+    sandbox.AddEntry(Scope::Machine32, "Stubborn\\A\\Locked\\Leaf");
+    sandbox.AddEntry(Scope::Machine32, "Stubborn\\B");
+    Build();
+    testsupport::RegistryApiHooks hooks;
+    hooks.DeleteKeyEx = [&](HKEY base, LPCSTR sub, REGSAM view, DWORD reserved) {
+        if (std::string(sub) == "Locked")
+            return LSTATUS(ERROR_ACCESS_DENIED);
+        return hooks.Previous().DeleteKeyEx(base, sub, view, reserved);
+    };
+    const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::System32, "Stubborn"));
+    EXPECT_FALSE(removal.Removed());
+    EXPECT_TRUE(removal.Partial());
+    EXPECT_EQ(removal.KeysDeleted, 2) << "Leaf and B";
+    EXPECT_EQ(removal.Error, LSTATUS(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(removal.ErrorText, catalogue::SystemErrorText(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(removal.ErrorText.empty());
+    EXPECT_TRUE(sandbox.Exists(Scope::Machine32, "Stubborn\\A\\Locked"));
+    EXPECT_FALSE(sandbox.Exists(Scope::Machine32, "Stubborn\\A\\Locked\\Leaf"));
+    EXPECT_FALSE(sandbox.Exists(Scope::Machine32, "Stubborn\\B"));
+    EXPECT_EQ(hooks.StillOpen(), 0u);
+}
+
+TEST_F(RemovalTest, ANameTheCodePageCannotHoldInsideAnEntryKeepsTheEntryListed) {
+    sandbox.AddEntry(Scope::User, L"Odd", L"Odd Tool");
+    sandbox.AddEntry(Scope::User, std::wstring(L"Odd\\Lone") + wchar_t(0xDC00), L"");
+    sandbox.AddEntry(Scope::User, L"Odd\\Lone\uFFFD", L"");
+    Build();
+    const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Odd"));
+    EXPECT_FALSE(removal.Removed());
+    EXPECT_EQ(removal.Error, LSTATUS(ERROR_NO_UNICODE_TRANSLATION));
+    EXPECT_TRUE(sandbox.Exists(Scope::User, "Odd"));
+}
+
+TEST_F(RemovalTest, ARootIsNoEntry) {
+    Build();
+    const TRemoval removal = catalogue->RemoveEntry(*catalogue->UserRoot);
+    EXPECT_FALSE(removal.Removed());
+    EXPECT_EQ(removal.KeysDeleted, 0);
+    EXPECT_EQ(removal.Error, LSTATUS(ERROR_INVALID_PARAMETER));
+}
+
+} // namespace
