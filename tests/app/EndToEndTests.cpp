@@ -4,6 +4,7 @@
 // tools would: its window, its tree, its exit code.
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/ProcessDriver.h"
+#include "tests/support/UninstallSandbox.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -17,62 +18,7 @@ namespace {
 
 using testsupport::ChildProcess;
 using testsupport::RemoteTreeItem;
-
-constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
-void WriteEntry(HKEY root, const std::string& name, const char* displayName, DWORD type = REG_SZ) {
-    HKEY key = nullptr;
-    std::string path = std::string(kUninstall) + "\\" + name;
-    ASSERT_EQ(::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                nullptr),
-              ERROR_SUCCESS);
-    if (displayName)
-        ::RegSetValueExA(key, "DisplayName", 0, type, reinterpret_cast<const BYTE*>(displayName),
-                         static_cast<DWORD>(strlen(displayName) + 1));
-    ::RegCloseKey(key);
-}
-
-/// The subkey names of a scope's Uninstall key, in enumeration order.
-std::vector<std::string> EntryNames(HKEY root) {
-    std::vector<std::string> names;
-    HKEY uninstall = nullptr;
-    if (::RegOpenKeyExA(root, kUninstall, 0, KEY_READ, &uninstall) != ERROR_SUCCESS)
-        return names;
-    char name[256];
-    DWORD length = sizeof name;
-    for (DWORD i = 0; ::RegEnumKeyExA(uninstall, i, name, &length, nullptr, nullptr, nullptr,
-                                      nullptr) == ERROR_SUCCESS;
-         ++i, length = sizeof name)
-        names.push_back(name);
-    ::RegCloseKey(uninstall);
-    return names;
-}
-
-void DeleteEntries(HKEY root, const std::string& prefix) {
-    for (const auto& name : EntryNames(root))
-        if (name.rfind(prefix, 0) == 0)
-            ::RegDeleteTreeA(root, (std::string(kUninstall) + "\\" + name).c_str());
-}
-
-/// What the program should list for a scope: every subkey, in enumeration order, whose
-/// "DisplayName" is a non-empty string; a "DisplayName" of another type ends the listing.
-std::vector<std::string> ExpectedCaptions(HKEY root) {
-    std::vector<std::string> captions;
-    for (const auto& name : EntryNames(root)) {
-        char value[1024] = {};
-        DWORD size = sizeof value - 1, type = 0;
-        std::string path = std::string(kUninstall) + "\\" + name;
-        LSTATUS status = ::RegGetValueA(root, path.c_str(), "DisplayName",
-                                        RRF_RT_ANY | RRF_NOEXPAND, &type, value, &size);
-        if (status != ERROR_SUCCESS)
-            continue;
-        if (type != REG_SZ && type != REG_EXPAND_SZ && size > 0)
-            break;
-        if (value[0])
-            captions.push_back(value);
-    }
-    return captions;
-}
+using testsupport::Scope;
 
 std::vector<std::string> Texts(const std::vector<RemoteTreeItem>& items) {
     std::vector<std::string> out;
@@ -84,17 +30,21 @@ std::vector<std::string> Texts(const std::vector<RemoteTreeItem>& items) {
 class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        TearDown();
-        WriteEntry(HKEY_LOCAL_MACHINE, "E2E-A", "E2E Machine Tool 1.0");
-        WriteEntry(HKEY_LOCAL_MACHINE, "E2E-B", nullptr); // no DisplayName: no node
-        WriteEntry(HKEY_LOCAL_MACHINE, "E2E-C", "%ProgramFiles% Suite", REG_EXPAND_SZ);
-        WriteEntry(HKEY_CURRENT_USER, "E2E-D", "E2E User Tool");
-        WriteEntry(HKEY_CURRENT_USER, "E2E-E", "E2E User Tool");
+        sandbox.AddEntry(Scope::Machine, "E2E-A", "E2E Machine Tool 1.0");
+        sandbox.AddEntry(Scope::Machine, "E2E-B"); // no DisplayName: no node
+        static const char expand[] = "%ProgramFiles% Suite";
+        sandbox.SetValue(Scope::Machine, "E2E-C", "DisplayName", REG_EXPAND_SZ, expand,
+                         sizeof expand);
+        sandbox.AddEntry(Scope::Machine32, "E2E-A", "E2E 32-bit Tool");
+        sandbox.AddEntry(Scope::User, "E2E-D", "E2E User Tool");
+        sandbox.AddEntry(Scope::User, "E2E-E", "E2E User Tool");
+        // Names outside code page 1252 next to the look-alike that code page makes of one.
+        sandbox.AddEntry(Scope::User, L"Prog?", L"Decoy Question");
+        sandbox.AddEntry(Scope::User, L"Prog\u03BB", L"Lambda Tool \u03BB");
+        sandbox.AddEntry(Scope::User, L"\u65E5\u672C\u8A9E\u30C4\u30FC\u30EB",
+                         L"\u65E5\u672C\u8A9E\u30C4\u30FC\u30EB 2.0");
     }
-    void TearDown() override {
-        DeleteEntries(HKEY_LOCAL_MACHINE, "E2E-");
-        DeleteEntries(HKEY_CURRENT_USER, "E2E-");
-    }
+    testsupport::UninstallSandbox sandbox;
 };
 
 TEST_F(EndToEnd, ShowsBothScopesInTheTreeAndEndsWithExitCodeZeroWhenClosed) {
@@ -118,11 +68,15 @@ TEST_F(EndToEnd, ShowsBothScopesInTheTreeAndEndsWithExitCodeZeroWhenClosed) {
     ASSERT_NE(tree, nullptr);
     auto roots = testsupport::ReadRemoteTree(tree);
     ASSERT_EQ(Texts(roots), (std::vector<std::string>{"Entire System", "Current User"}));
-    EXPECT_EQ(Texts(roots[0].children), ExpectedCaptions(HKEY_LOCAL_MACHINE));
-    EXPECT_EQ(Texts(roots[1].children), ExpectedCaptions(HKEY_CURRENT_USER));
-    // The seeded entries in particular, expanded strings shown as stored.
-    auto machine = Texts(roots[0].children);
-    EXPECT_NE(std::find(machine.begin(), machine.end(), "%ProgramFiles% Suite"), machine.end());
+    // The 64-bit view, then the 32-bit view; expanded strings shown as stored.
+    EXPECT_EQ(Texts(roots[0].children),
+              (std::vector<std::string>{"E2E Machine Tool 1.0", "%ProgramFiles% Suite",
+                                        "E2E 32-bit Tool"}));
+    EXPECT_EQ(Texts(roots[1].children),
+              (std::vector<std::string>{"E2E User Tool", "E2E User Tool", "Decoy Question",
+                                        "Lambda Tool \xCE\xBB",
+                                        "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x84"
+                                        "\xE3\x83\xBC\xE3\x83\xAB 2.0"}));
     for (const auto& root : roots) {
         EXPECT_TRUE(root.expanded) << root.text;
         EXPECT_EQ(root.image, 0);
@@ -145,6 +99,20 @@ TEST_F(EndToEnd, CloseItemOfTheSystemMenuEndsTheProgramLikeTheCloseBox) {
     ASSERT_NE(main, nullptr);
     ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+TEST(VersionResource, NamesTheProduct) {
+    const std::string path = testsupport::ProgramPath();
+    DWORD ignored = 0;
+    std::vector<char> info(::GetFileVersionInfoSizeA(path.c_str(), &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(
+        ::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    char* name = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueA(info.data(), "\\StringFileInfo\\040904B0\\ProductName",
+                                 reinterpret_cast<void**>(&name), &length));
+    EXPECT_STREQ(name, "Ordanel");
 }
 
 TEST(StartupFailure, UnreadableWindowDefinitionIsReportedAndExitsWithCodeOne) {
