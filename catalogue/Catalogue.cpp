@@ -6,11 +6,6 @@
 
 namespace catalogue {
 
-namespace {
-constexpr TEntryScope kLoadOrder[] = {TEntryScope::System, TEntryScope::System32,
-                                      TEntryScope::User};
-} // namespace
-
 std::optional<std::string> EntryPath(const std::string& keyName) {
     if (keyName.empty() || keyName.find('\\') != std::string::npos)
         return std::nullopt;
@@ -56,8 +51,8 @@ void TCatalogue::BuildCatalogue() {
     try {
         SystemRoot = tree_.AddRoot(kMachineRootCaption);
         UserRoot = tree_.AddRoot(kUserRootCaption);
-        for (TEntryScope scope : kLoadOrder)
-            LoadScope(scope);
+        LoadScope(false);
+        LoadScope(true);
     } catch (...) {
         tree_.EndUpdate();
         throw;
@@ -67,15 +62,25 @@ void TCatalogue::BuildCatalogue() {
 }
 
 void TCatalogue::LoadScope(bool currentUser) {
+    // The machine's root is expanded once both of its views are in: an expanded node makes the
+    // control do more work for every child added below it.
     if (currentUser) {
-        LoadScope(TEntryScope::User);
+        LoadView(TEntryScope::User);
     } else {
-        LoadScope(TEntryScope::System);
-        LoadScope(TEntryScope::System32);
+        LoadView(TEntryScope::System);
+        LoadView(TEntryScope::System32);
     }
+    if (framework::TTreeNode* root = currentUser ? UserRoot : SystemRoot)
+        root->Expand();
 }
 
 void TCatalogue::LoadScope(TEntryScope scope) {
+    LoadView(scope);
+    if (framework::TTreeNode* root = RootOf(scope))
+        root->Expand();
+}
+
+void TCatalogue::LoadView(TEntryScope scope) {
     framework::TStringList& list = ListOf(scope);
     framework::TTreeNode* parent = RootOf(scope);
     TRegistry registry;
@@ -105,8 +110,6 @@ void TCatalogue::LoadScope(TEntryScope scope) {
         // or any other failure ends this scope's load without a report; the nodes added so far
         // stay, and the other scopes load as usual.
     }
-    if (parent)
-        parent->Expand();
 }
 
 std::optional<TEntryScope> TCatalogue::ScopeOf(const framework::TTreeNode& node) const noexcept {

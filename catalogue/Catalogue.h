@@ -80,7 +80,8 @@ public:
     /// Reads one scope into its list and under its root. Any failure ends the scope's load
     /// silently and leaves the other scopes alone; its root is expanded in every case.
     void LoadScope(TEntryScope scope);
-    /// LoadScope for HKEY_CURRENT_USER when currentUser, else for both views of the machine.
+    /// Reads HKEY_CURRENT_USER when currentUser, else both views of the machine, 64-bit first,
+    /// each as a scope of its own; then expands the root.
     void LoadScope(bool currentUser);
 
     /// The scope of an entry node, or nothing for a root or a node of another tree.
@@ -104,6 +105,8 @@ public:
     framework::TTreeNode* UserRoot = nullptr;
 
 private:
+    /// LoadScope without expanding the root.
+    void LoadView(TEntryScope scope);
     framework::TStringList& ListOf(TEntryScope scope) noexcept;
     framework::TTreeNode* RootOf(TEntryScope scope) const noexcept;
     bool KeyExists(TEntryScope scope, const std::string& path) const;
