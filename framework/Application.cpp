@@ -135,8 +135,10 @@ bool TApplication::ProcessMessage() {
     if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         return false;
     if (msg.message == WM_QUIT) {
+        // The program ends only through its terminate request, whose code is 0. Any process may
+        // post WM_QUIT to this thread with a code of its own: it ends the loop but does not
+        // choose the exit code.
         terminated_ = true;
-        exitCode_ = static_cast<int>(msg.wParam);
         return true;
     }
     try {

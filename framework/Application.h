@@ -53,7 +53,8 @@ public:
     /// Asks the program to end: posts the quit message with exit code 0; returns at once.
     void Terminate();
     bool Terminated() const noexcept { return terminated_; }
-    int ExitCode() const noexcept { return exitCode_; }
+    /// The process's exit code: always 0, whatever code a quit message carried.
+    int ExitCode() const noexcept { return 0; }
 
     /// Takes and dispatches one message if there is one; false when the queue was empty.
     bool ProcessMessage();
@@ -69,7 +70,6 @@ private:
     std::vector<std::unique_ptr<TForm>> forms_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
-    int exitCode_ = 0;
 };
 
 /// The process's application object, or null before it exists and after it is gone.

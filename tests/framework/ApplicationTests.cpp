@@ -31,12 +31,19 @@ TEST(ApplicationTitle, OfTheRunningTestProgram) {
     EXPECT_NE(::GetClassLongPtrA(app.Handle(), GCLP_HICON), 0) << "the window carries MAINICON";
 }
 
-TEST(MessageLoop, TerminateEndsTheLoopWithExitCodeZero) {
-    framework::TApplication app;
-    app.Terminate();
-    app.Run(); // returns only when the quit message was taken
-    EXPECT_TRUE(app.Terminated());
-    EXPECT_EQ(app.ExitCode(), 0);
+TEST(MessageLoop, TheQuitMessageEndsTheLoopWithExitCodeZero) {
+    // The terminate request, and a quit message posted from outside with a code of its own.
+    for (WPARAM foreignCode : {WPARAM(0), WPARAM(5)}) {
+        SCOPED_TRACE(foreignCode);
+        framework::TApplication app;
+        if (foreignCode)
+            ::PostThreadMessageA(::GetCurrentThreadId(), WM_QUIT, foreignCode, 0);
+        else
+            app.Terminate();
+        app.Run(); // returns only when the quit message was taken
+        EXPECT_TRUE(app.Terminated());
+        EXPECT_EQ(app.ExitCode(), 0);
+    }
 }
 
 TEST(MessageLoop, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
