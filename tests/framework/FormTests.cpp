@@ -116,6 +116,55 @@ TEST_F(FormTest, SilentExceptionInCreationHandlerShowsNothing) {
     EXPECT_FALSE(watcher.Wait(500).seen);
 }
 
+// A control of its own window class whose handler fails on WM_APP and counts WM_APP + 1.
+class TFailingControl : public framework::TWinControl {
+public:
+    int handled = 0;
+
+protected:
+    void CreateParams(framework::TCreateParams& params) override {
+        TWinControl::CreateParams(params);
+        params.ownClass = true;
+        params.className = "Ordanel.TestFailingControl";
+    }
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_APP)
+            throw framework::Exception("Control handler failed");
+        if (message == WM_APP + 1)
+            return ++handled;
+        return TWinControl::WndProc(message, wParam, lParam);
+    }
+};
+
+TEST_F(FormTest, ExceptionInAControlsHandlerIsReportedAndTheControlGoesOn) {
+    TTestForm form;
+    TFailingControl control;
+    control.SetParent(&form);
+    control.SetBounds(0, 0, 20, 20);
+    control.CreateHandle();
+    testsupport::MessageBoxWatcher watcher;
+
+    // Sent: the exception must not cross SendMessage into the sender.
+    LRESULT result = -1;
+    EXPECT_NO_THROW(result = ::SendMessageA(control.Handle(), WM_APP, 0, 0));
+    EXPECT_EQ(result, 0);
+    auto seen = watcher.Wait();
+    EXPECT_EQ(seen.text, "Control handler failed.");
+    EXPECT_EQ(seen.owner, application.Handle());
+    // Posted: dispatched through the loop.
+    ::PostMessageA(control.Handle(), WM_APP, 0, 0);
+    ::PostMessageA(control.Handle(), WM_APP + 1, 0, 0);
+    application.ProcessMessages();
+    for (int i = 0; i < 500 && watcher.Count() < 2; ++i)
+        ::Sleep(10);
+    EXPECT_EQ(watcher.Count(), 2);
+    EXPECT_EQ(control.handled, 1);
+
+    EXPECT_EQ(::SendMessageA(control.Handle(), WM_APP + 1, 0, 0), 2);
+    control.SetCaption("still working");
+    EXPECT_EQ(testsupport::WindowText(control.Handle()), "still working");
+}
+
 TEST_F(FormTest, FirstShowingCentresTheWindowOnTheScreen) {
     TTestForm form;
     form.Show(SW_SHOWNORMAL);
