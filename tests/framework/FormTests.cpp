@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 namespace {
@@ -117,7 +118,7 @@ TEST_F(FormTest, SilentExceptionInCreationHandlerShowsNothing) {
 }
 
 // A control of its own window class whose handler fails on WM_APP and counts WM_APP + 1.
-class TFailingControl : public framework::TWinControl {
+class TTestControl : public framework::TWinControl {
 public:
     int handled = 0;
 
@@ -138,7 +139,7 @@ protected:
 
 TEST_F(FormTest, ExceptionInAControlsHandlerIsReportedAndTheControlGoesOn) {
     TTestForm form;
-    TFailingControl control;
+    TTestControl control;
     control.SetParent(&form);
     control.SetBounds(0, 0, 20, 20);
     control.CreateHandle();
@@ -163,6 +164,42 @@ TEST_F(FormTest, ExceptionInAControlsHandlerIsReportedAndTheControlGoesOn) {
     EXPECT_EQ(::SendMessageA(control.Handle(), WM_APP + 1, 0, 0), 2);
     control.SetCaption("still working");
     EXPECT_EQ(testsupport::WindowText(control.Handle()), "still working");
+}
+
+// Counts the WM_SYSCOLORCHANGE messages each window of this thread receives.
+struct SysColorChanges {
+    static inline std::map<HWND, int> counts;
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_SYSCOLORCHANGE) {
+            try {
+                ++counts[call->hwnd];
+            } catch (...) {
+            }
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
+
+TEST_F(FormTest, SystemColourChangeReachesEveryWindowOfTheFormOnce) {
+    TTestForm form;
+    TTestControl nested; // a control of the framework inside the tree view
+    nested.SetParent(form.Tree);
+    nested.CreateHandle();
+    HWND innermost = ::CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, nested.Handle(),
+                                       nullptr, nullptr, nullptr);
+    ASSERT_NE(innermost, nullptr);
+    SysColorChanges::counts.clear();
+    HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &SysColorChanges::Hook, nullptr,
+                                     ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    // The system sends it to top-level windows only.
+    ::SendMessageA(form.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_EQ(
+        SysColorChanges::counts,
+        (std::map<HWND, int>{
+            {form.Handle(), 1}, {form.Tree->Handle(), 1}, {nested.Handle(), 1}, {innermost, 1}}));
 }
 
 TEST_F(FormTest, FirstShowingCentresTheWindowOnTheScreen) {
