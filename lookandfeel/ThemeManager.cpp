@@ -204,8 +204,9 @@ ThemeChangeNotifier::ThemeChangeNotifier(Handler onThemeChanged)
 }
 
 ThemeChangeNotifier::~ThemeChangeNotifier() {
-    auto& list = Manager().notifiers;
-    if (ThemeLibraryLoaded() && list)
+    // Whether the library is loaded now does not matter: it may have been unbound since this
+    // notifier registered, and the list must not keep a notifier that is gone.
+    if (auto& list = Manager().notifiers)
         list->erase(std::remove(list->begin(), list->end(), this), list->end());
 }
 

@@ -284,6 +284,19 @@ TEST_F(Receiver, NotifierDestroyedDuringTheBroadcastIsSkipped) {
     EXPECT_EQ(calls, (std::vector<char>{'a', 'b', 'd'}));
 }
 
+TEST_F(Receiver, NotifierDestroyedWhileTheLibraryIsUnboundLeavesTheList) {
+    int calls = 0;
+    std::optional<lookandfeel::ThemeChangeNotifier> notifier;
+    notifier.emplace([&] { ++calls; });
+    lookandfeel::UnbindThemeLibrary(); // the manager and its list stay
+    notifier.reset();
+    lookandfeel::BindThemeLibrary();
+    // A new notifier at the same address: were the old entry still listed, it would be told twice.
+    notifier.emplace([&] { ++calls; });
+    SendThemeChanged();
+    EXPECT_EQ(calls, 1);
+}
+
 // --- Call operations --------------------------------------------------------------------------
 
 struct TextCall {
