@@ -84,7 +84,10 @@ void BroadcastThemeChange() {
         // Each notifier is guarded on its own, so that one failing does not leave the following
         // ones with caches of the old style.
         try {
-            notifier->OnThemeChanged();
+            // A copy runs: the handler may destroy its notifier or replace itself, which would
+            // destroy the function object while it runs.
+            const ThemeChangeNotifier::Handler handler = notifier->OnThemeChanged;
+            handler();
         } catch (...) {
             framework::HandleException();
         }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -295,6 +296,34 @@ TEST_F(Receiver, NotifierDestroyedWhileTheLibraryIsUnboundLeavesTheList) {
     notifier.emplace([&] { ++calls; });
     SendThemeChanged();
     EXPECT_EQ(calls, 1);
+}
+
+// The handler ends its own life as it runs: by destroying its notifier, or by replacing itself.
+// It reads only static state afterwards; what it holds by value must still be alive then.
+TEST_F(Receiver, HandlerThatEndsItselfKeepsItsCapturesUntilItReturns) {
+    static std::optional<lookandfeel::ThemeChangeNotifier> notifier;
+    static bool destroyNotifier;
+    static std::weak_ptr<int> held;
+    static std::optional<bool> heldAfterwards;
+    for (bool destroy : {true, false}) {
+        SCOPED_TRACE(destroy ? "notifier destroyed" : "handler replaced");
+        destroyNotifier = destroy;
+        auto token = std::make_shared<int>(0);
+        held = token;
+        heldAfterwards.reset();
+        notifier.emplace([token] {
+            if (destroyNotifier)
+                notifier.reset();
+            else
+                notifier->OnThemeChanged = nullptr;
+            heldAfterwards = !held.expired();
+        });
+        token.reset();
+        SendThemeChanged();
+        EXPECT_EQ(heldAfterwards, true);
+        notifier.reset();
+        EXPECT_TRUE(held.expired()) << "nothing keeps the handler once it returned";
+    }
 }
 
 // --- Call operations --------------------------------------------------------------------------
