@@ -8,6 +8,7 @@
 #include <cxxabi.h>
 #endif
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -115,6 +116,18 @@ void TApplication::AddForm(std::unique_ptr<TForm> form) {
     if (!mainForm_)
         mainForm_ = form.get();
     forms_.push_back(std::move(form));
+}
+
+void TApplication::RemoveForm(TForm* form) noexcept {
+    if (mainForm_ == form)
+        mainForm_ = nullptr;
+    auto it = std::find_if(forms_.begin(), forms_.end(),
+                           [form](const std::unique_ptr<TForm>& f) { return f.get() == form; });
+    if (it == forms_.end())
+        return;
+    // Out of the list before it goes, so that nothing running during its destruction finds it.
+    std::unique_ptr<TForm> owned = std::move(*it);
+    forms_.erase(it);
 }
 
 void TApplication::Run() {

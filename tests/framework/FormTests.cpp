@@ -12,6 +12,7 @@
 namespace {
 
 using testsupport::TTestForm;
+using testsupport::TTestFormBase;
 
 class FormTest : public ::testing::Test {
 protected:
@@ -215,9 +216,63 @@ TEST_F(FormTest, FirstShowingCentresTheWindowOnTheScreen) {
     EXPECT_EQ(::GetFocus(), form.Tree->Handle());
 }
 
+// A form of a class derived from the test form: loading must reach its own Loaded.
+class TDerivedTestForm : public TTestFormBase {
+public:
+    bool derivedLoaded = false;
+    void Loaded() override {
+        TTestFormBase::Loaded();
+        derivedLoaded = true;
+    }
+};
+
+TEST_F(FormTest, CreateFormKnowsTheFormBeforeItsCreationHandlerRuns) {
+    TTestFormBase* main = nullptr;
+    TDerivedTestForm* second = nullptr;
+    framework::TForm* mainSeen = nullptr;
+    framework::TForm* referenceSeen = nullptr;
+    TTestFormBase::NextCreateAction = [&] {
+        mainSeen = framework::Application()->MainForm();
+        referenceSeen = main;
+    };
+    ASSERT_EQ(application.CreateForm(main), main);
+    EXPECT_NE(main, nullptr);
+    EXPECT_EQ(mainSeen, main) << "the first form is the main form inside its creation handler";
+    EXPECT_EQ(referenceSeen, main);
+
+    TTestFormBase::NextCreateAction = [&] {
+        mainSeen = framework::Application()->MainForm();
+        referenceSeen = second;
+    };
+    application.CreateForm(second);
+    EXPECT_EQ(mainSeen, main);
+    EXPECT_EQ(referenceSeen, second);
+    EXPECT_TRUE(second->derivedLoaded);
+    EXPECT_EQ(second->createCalls, 1);
+}
+
+TEST_F(FormTest, FormThatFailsToLoadInCreateFormIsTakenBackAndTheErrorPropagates) {
+    // It fails once its window and its tree exist: the reference names nothing.
+    struct TFaultyForm : TTestFormBase {
+        TFaultyForm()
+            : TTestFormBase("TFaultyForm Faulty {\n TTreeView Tree {\n Images: Nowhere\n}\n}\n",
+                            "TFaultyForm") {}
+    };
+    TFaultyForm* faulty = nullptr;
+    EXPECT_THROW(application.CreateForm(faulty), framework::EDefinitionError);
+    EXPECT_EQ(faulty, nullptr);
+    EXPECT_EQ(application.MainForm(), nullptr);
+    EXPECT_EQ(::FindWindowA("Ordanel.Faulty", nullptr), nullptr) << "the form was destroyed";
+
+    TTestFormBase* main = nullptr;
+    application.CreateForm(main);
+    EXPECT_EQ(application.MainForm(), main);
+    EXPECT_THROW(main->CreateFromDefinition(), framework::EInvalidOperation) << "built once";
+}
+
 TEST_F(FormTest, ClosingTheMainFormEndsTheLoopAndAnotherFormOnlyHides) {
-    TTestForm* main = nullptr;
-    TTestForm* second = nullptr;
+    TTestFormBase* main = nullptr;
+    TTestFormBase* second = nullptr;
     application.CreateForm(main);
     application.CreateForm(second);
     EXPECT_EQ(application.MainForm(), main);
