@@ -29,18 +29,19 @@ constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uni
 
 class TBenchForm : public framework::TForm {
 public:
-    TBenchForm() {
-        BindField("Tree", Tree);
-        CreateFromDefinition(framework::ParseDefinition("TBenchForm BenchForm {\n"
-                                                        "  ClientSize: 300 300\n"
-                                                        "  TTreeView Tree {\n"
-                                                        "    Bounds: 0 0 300 300\n"
-                                                        "  }\n"
-                                                        "}\n",
-                                                        "bench"),
-                             "TBenchForm");
-    }
+    TBenchForm() : TForm("TBenchForm") { BindField("Tree", Tree); }
     framework::TTreeView* Tree = nullptr;
+
+protected:
+    framework::DefinitionNode ReadDefinition() const override {
+        return framework::ParseDefinition("TBenchForm BenchForm {\n"
+                                          "  ClientSize: 300 300\n"
+                                          "  TTreeView Tree {\n"
+                                          "    Bounds: 0 0 300 300\n"
+                                          "  }\n"
+                                          "}\n",
+                                          "bench");
+    }
 };
 
 /// N entries in the Uninstall keys of the bench's own prefix: 40 % in the machine's 64-bit view,
@@ -140,7 +141,7 @@ Result Measure(int entries, int rounds) {
         auto t1 = std::chrono::steady_clock::now();
         floors.push_back(Seconds(t1 - t0));
 
-        TBenchForm form;
+        framework::TStandaloneForm<TBenchForm> form;
         catalogue::TCatalogue catalogue(*form.Tree);
         auto t2 = std::chrono::steady_clock::now();
         catalogue.BuildCatalogue();

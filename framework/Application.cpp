@@ -8,6 +8,7 @@
 #include <cxxabi.h>
 #endif
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -117,6 +118,18 @@ void TApplication::AddForm(std::unique_ptr<TForm> form) {
     forms_.push_back(std::move(form));
 }
 
+void TApplication::RemoveForm(TForm* form) noexcept {
+    if (mainForm_ == form)
+        mainForm_ = nullptr;
+    auto it = std::find_if(forms_.begin(), forms_.end(),
+                           [form](const std::unique_ptr<TForm>& f) { return f.get() == form; });
+    if (it == forms_.end())
+        return;
+    // Out of the list before it goes, so that nothing running during its destruction finds it.
+    std::unique_ptr<TForm> owned = std::move(*it);
+    forms_.erase(it);
+}
+
 void TApplication::Run() {
     // The application window is what the taskbar shows; it has no size, so nothing else shows.
     ::ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
@@ -135,8 +148,10 @@ bool TApplication::ProcessMessage() {
     if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         return false;
     if (msg.message == WM_QUIT) {
+        // The program ends only through its terminate request, whose code is 0. Any process may
+        // post WM_QUIT to this thread with a code of its own: it ends the loop but does not
+        // choose the exit code.
         terminated_ = true;
-        exitCode_ = static_cast<int>(msg.wParam);
         return true;
     }
     try {

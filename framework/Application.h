@@ -36,14 +36,27 @@ public:
     const std::string& Title() const noexcept { return title_; }
     HWND Handle() const noexcept { return window_.get(); }
 
-    /// Creates a form of type F, stores it in reference and takes ownership. The first form
-    /// created becomes the main form.
+    /// Creates a form of type F in two phases. Constructs it, takes ownership (the first form
+    /// created becomes the main form) and stores it in reference; only then builds it from its
+    /// definition, so that its creation handler, and whatever runs during it, finds the form in
+    /// reference and in MainForm(). When building fails (outside the creation handler, whose
+    /// exceptions are reported there), the form is destroyed, reference becomes null, and the
+    /// exception propagates.
     template <typename F> F* CreateForm(F*& reference) {
-        auto form = std::make_unique<F>();
-        reference = form.get();
-        AddForm(std::move(form));
-        return reference;
+        auto owned = std::make_unique<F>();
+        F* form = owned.get();
+        AddForm(std::move(owned));
+        reference = form;
+        try {
+            form->CreateFromDefinition();
+        } catch (...) {
+            reference = nullptr;
+            RemoveForm(form);
+            throw;
+        }
+        return form;
     }
+    /// Takes ownership of a form; the first one becomes the main form.
     void AddForm(std::unique_ptr<TForm> form);
     TForm* MainForm() const noexcept { return mainForm_; }
 
@@ -53,7 +66,8 @@ public:
     /// Asks the program to end: posts the quit message with exit code 0; returns at once.
     void Terminate();
     bool Terminated() const noexcept { return terminated_; }
-    int ExitCode() const noexcept { return exitCode_; }
+    /// The process's exit code: always 0, whatever code a quit message carried.
+    int ExitCode() const noexcept { return 0; }
 
     /// Takes and dispatches one message if there is one; false when the queue was empty.
     bool ProcessMessage();
@@ -63,13 +77,15 @@ public:
     void ProcessMessages();
 
 private:
+    /// Destroys a form of the list; it is no longer the main form.
+    void RemoveForm(TForm* form) noexcept;
+
     std::string title_;
     UniqueHwnd window_;
     UniqueIcon icon_;
     std::vector<std::unique_ptr<TForm>> forms_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
-    int exitCode_ = 0;
 };
 
 /// The process's application object, or null before it exists and after it is gone.

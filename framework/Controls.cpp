@@ -47,6 +47,11 @@ constexpr NamedColor kColorNames[] = {
     {"clInfoText", clInfoText},
 };
 
+BOOL CALLBACK ForwardSysColorChange(HWND child, LPARAM) {
+    ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
 } // namespace
 
 bool ParseBoolean(const DefinitionProperty& property) {
@@ -343,7 +348,14 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(child->colorBrush_.get());
         }
         break;
-    case WM_SYSCOLORCHANGE: colorBrush_.reset(); break;
+    case WM_SYSCOLORCHANGE:
+        colorBrush_.reset();
+        // The system sends it to top-level windows only, and common controls (the tree view's
+        // colours) count on their top-level window to pass it on. Every window inside is told
+        // once from here; the children do not pass it on again.
+        if (!(::GetWindowLongPtrA(window_, GWL_STYLE) & WS_CHILD))
+            ::EnumChildWindows(window_, ForwardSysColorChange, 0);
+        break;
     default: break;
     }
     return DefaultHandler(message, wParam, lParam);

@@ -125,7 +125,8 @@ public:
 protected:
     virtual void CreateParams(TCreateParams& params);
     /// Handles one message; the default gives it to DefaultHandler after the common handling
-    /// (cursor, reflected notifications and commands, colours of static children).
+    /// (cursor, reflected notifications and commands, colours of static children; a top-level
+    /// window passes WM_SYSCOLORCHANGE on to every window inside it).
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
     /// The system's handling: the subclassed class's procedure or DefWindowProc.
     LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);

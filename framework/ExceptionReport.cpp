@@ -22,12 +22,15 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM param) {
         windows->push_back(window);
     return TRUE;
 }
-} // namespace
 
-void ShowExceptionMessage(const std::string& message) noexcept {
+/// Ends a mouse capture (a drag, a pressed button) that the failed operation left behind.
+void CancelCapture() noexcept {
+    if (HWND capture = ::GetCapture())
+        ::SendMessageA(capture, WM_CANCELMODE, 0, 0);
+}
+
+void ShowReportBox(const std::string& message) noexcept {
     try {
-        if (HWND capture = ::GetCapture())
-            ::SendMessageA(capture, WM_CANCELMODE, 0, 0);
         TApplication* app = Application();
         HWND owner = app ? app->Handle() : nullptr;
         std::string title = app ? app->Title() : std::string();
@@ -47,16 +50,25 @@ void ShowExceptionMessage(const std::string& message) noexcept {
         // Out of memory while reporting: nothing more can be done.
     }
 }
+} // namespace
+
+void ShowExceptionMessage(const std::string& message) noexcept {
+    CancelCapture();
+    ShowReportBox(message);
+}
 
 void HandleException() noexcept {
+    // Whatever the kind, the silent one included: an abandoned operation must not leave a window
+    // holding the mouse.
+    CancelCapture();
     try {
         throw;
     } catch (const EAbort&) {
         // The silent kind ends an operation without a report.
     } catch (const std::exception& e) {
-        ShowExceptionMessage(e.what());
+        ShowReportBox(e.what());
     } catch (...) {
-        ShowExceptionMessage("Unknown exception");
+        ShowReportBox("Unknown exception");
     }
 }
 

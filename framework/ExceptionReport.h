@@ -14,10 +14,11 @@ namespace framework {
 /// "stop!" and "(x)" do not).
 std::string WithFullStop(std::string message);
 
-/// Reports the exception being handled; call only from inside a catch block. The silent kind
-/// (EAbort) is dropped. Any window holding the mouse capture is sent WM_CANCELMODE first; the
-/// report is a stop-icon message box owned by the application window, captioned with the
-/// application title, while the program's other windows are disabled. Never throws.
+/// Reports the exception being handled; call only from inside a catch block. Any window holding
+/// the mouse capture is sent WM_CANCELMODE first, whatever the kind; then the silent kind (EAbort)
+/// is dropped, and any other is reported in a stop-icon message box owned by the application
+/// window, captioned with the application title, while the program's other windows are disabled.
+/// Never throws.
 void HandleException() noexcept;
 
 /// Shows the report box for a message (the full-stop rule applied). Never throws.

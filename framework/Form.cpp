@@ -17,7 +17,7 @@ int ScreenDpi() {
 }
 } // namespace
 
-TForm::TForm() {
+TForm::TForm(std::string className) : className_(std::move(className)) {
     screenDpi_ = ScreenDpi();
     dpi_ = screenDpi_;
     visible_ = false;
@@ -145,14 +145,19 @@ void TForm::CreateParams(TCreateParams& params) {
     params.menuOrId = nullptr;
 }
 
-void TForm::CreateFromDefinition(const char* resourceName) {
-    CreateFromDefinition(LoadDefinition(resourceName), resourceName);
+DefinitionNode TForm::ReadDefinition() const {
+    return LoadDefinition(className_.c_str());
 }
 
-void TForm::CreateFromDefinition(const DefinitionNode& definition, const std::string& className) {
-    if (definition.className != className)
+void TForm::CreateFromDefinition() {
+    if (built_)
+        throw EInvalidOperation("The form " + className_ + " is already built");
+    built_ = true;
+    // Kept to the end: the fix-ups point into it.
+    const DefinitionNode definition = ReadDefinition();
+    if (definition.className != className_)
         throw EDefinitionError(definition.source + ": the definition is of class " +
-                               definition.className + ", not " + className);
+                               definition.className + ", not " + className_);
     SetName(definition.name);
     for (const auto& p : definition.properties)
         ApplyProperty(p, *this);

@@ -1,11 +1,14 @@
 // Form.h - top-level windows built from stored window definitions.
 //
 // Classes in this file:
-//   TForm  a top-level window owned by the application window. A derived form publishes its
-//          handlers and its control fields by name, then calls CreateFromDefinition, which reads
-//          the definition stored under the form's class name, creates every control by class
-//          name, binds handlers and fields (an unknown name is an error), and runs the creation
-//          handler inside a guard of its own.
+//   TForm            a top-level window owned by the application window, built in two phases.
+//                    A derived form's constructor only publishes its handlers and its control
+//                    fields by name. CreateFromDefinition then reads the definition stored under
+//                    the form's class name, creates every control by class name, binds handlers
+//                    and fields (an unknown name is an error), and runs the creation handler
+//                    inside a guard of its own. TApplication::CreateForm runs it once the form is
+//                    known to the application.
+//   TStandaloneForm  a form built at once, outside the application's forms (tests, benchmarks)
 //
 // Not done yet: modal showing.
 #pragma once
@@ -16,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace framework {
@@ -23,6 +27,13 @@ namespace framework {
 class TForm : public TWinControl, public TDefinitionLoader {
 public:
     ~TForm() override;
+
+    /// The second phase of construction, on the complete object (so that the virtual functions
+    /// called while loading reach the most derived form): reads the definition, creates the
+    /// window and the controls, binds handlers and fields, calls Loaded and then the creation
+    /// handler (whose exceptions are reported there). Any other fault propagates. Runs once;
+    /// EInvalidOperation the second time.
+    void CreateFromDefinition();
 
     /// Shows the window with a ShowWindow command; the first showing of a form positioned at the
     /// screen centre centres it first.
@@ -44,12 +55,12 @@ public:
     TNotifyEvent OnCreate;
 
 protected:
-    TForm();
+    /// The first phase: the form is to be built from a definition of class className.
+    explicit TForm(std::string className);
 
-    /// Builds the form from the definition stored under resourceName (the form's class name).
-    void CreateFromDefinition(const char* resourceName);
-    /// Builds the form from a definition already read; its class must be className.
-    void CreateFromDefinition(const DefinitionNode& definition, const std::string& className);
+    /// The definition CreateFromDefinition builds from: by default the one stored under the
+    /// class name.
+    virtual DefinitionNode ReadDefinition() const;
 
     /// Publishes a member function as a handler under a name.
     template <typename F, typename... Args>
@@ -86,6 +97,8 @@ private:
     std::map<std::string, std::function<void(TComponent*)>> fields_;
     std::vector<std::unique_ptr<TComponent>> components_;
     std::vector<std::pair<const DefinitionProperty*, std::function<void(TComponent*)>>> fixups_;
+    std::string className_;
+    bool built_ = false;
     int screenDpi_ = 96;
     int clientWidth_ = 0, clientHeight_ = 0;
     bool centred_ = false;
@@ -94,6 +107,16 @@ private:
     bool shownOnce_ = false;
     bool destroying_ = false;
     HWND lastFocus_ = nullptr;
+};
+
+/// A form of type F, constructed with the given arguments and built from its definition at once;
+/// no application owns it. For tests and benchmarks.
+template <typename F> class TStandaloneForm final : public F {
+public:
+    template <typename... Args>
+    explicit TStandaloneForm(Args&&... args) : F(std::forward<Args>(args)...) {
+        this->CreateFromDefinition();
+    }
 };
 
 /// False once the form that holds control is being destroyed; controls test it before they call

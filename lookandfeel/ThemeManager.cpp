@@ -84,7 +84,10 @@ void BroadcastThemeChange() {
         // Each notifier is guarded on its own, so that one failing does not leave the following
         // ones with caches of the old style.
         try {
-            notifier->OnThemeChanged();
+            // A copy runs: the handler may destroy its notifier or replace itself, which would
+            // destroy the function object while it runs.
+            const ThemeChangeNotifier::Handler handler = notifier->OnThemeChanged;
+            handler();
         } catch (...) {
             framework::HandleException();
         }
@@ -204,8 +207,9 @@ ThemeChangeNotifier::ThemeChangeNotifier(Handler onThemeChanged)
 }
 
 ThemeChangeNotifier::~ThemeChangeNotifier() {
-    auto& list = Manager().notifiers;
-    if (ThemeLibraryLoaded() && list)
+    // Whether the library is loaded now does not matter: it may have been unbound since this
+    // notifier registered, and the list must not keep a notifier that is gone.
+    if (auto& list = Manager().notifiers)
         list->erase(std::remove(list->begin(), list->end(), this), list->end());
 }
 

@@ -131,9 +131,11 @@ bool ThemeActiveFlag() noexcept;
 HWND ThemeChangeReceiverWindow() noexcept;
 
 /// Tells its owner that the desktop's visual style changed (after the cached handles were closed
-/// and the active flag re-read). Registers itself on creation and unregisters on destruction, both
-/// only while the library is loaded and the manager runs; without the library it is never called.
-/// Notifiers are called in the order of their creation. An exception escaping OnThemeChanged is
+/// and the active flag re-read). Registers itself on creation only while the library is loaded
+/// and the manager runs (without the library it is never called); unregisters on destruction
+/// whenever the manager's notifier list exists.
+/// Notifiers are called in the order of their creation, each through a copy of OnThemeChanged (so
+/// a handler may destroy its notifier or replace itself). An exception escaping OnThemeChanged is
 /// reported through framework::HandleException and the remaining notifiers are still called.
 class ThemeChangeNotifier {
 public:

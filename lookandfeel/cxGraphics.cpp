@@ -407,7 +407,11 @@ void TcxCanvas::DrawText(std::string_view text, RECT rect, unsigned flags, bool 
 void TcxCanvas::TransformBitmap(TBitmap& bitmap, int mode, bool mirror) {
     if (mode < 0 || mode > 3 || (mode == 0 && !mirror) || bitmap.Empty())
         return;
-    HDC dc = Handle();
+    // The pixels travel through a memory DC made for the purpose, not the canvas's: when this
+    // canvas is the bitmap's own, ReleaseCanvas below deletes the canvas's DC, and GetDIBits and
+    // SetDIBits on a deleted DC read and write nothing.
+    framework::UniqueHdc transfer(::CreateCompatibleDC(nullptr));
+    HDC dc = transfer.get();
     if (!dc)
         return;
     const int w = bitmap.Width(), h = bitmap.Height();

@@ -142,7 +142,8 @@ public:
     /// Inverts the pixels of rect (copy mode left at SRCCOPY).
     void InvertRect(const RECT& rect);
     /// Turns (mode 1: a quarter counter-clockwise, 2: a quarter clockwise, 3: a half) and, with
-    /// mirror, then flips the bitmap top to bottom. Modes 1 and 2 swap width and height.
+    /// mirror, then flips the bitmap top to bottom. Modes 1 and 2 swap width and height. The
+    /// canvas may be any, the bitmap's own included; nothing is drawn on it.
     void TransformBitmap(framework::TBitmap& bitmap, int mode, bool mirror);
 
     void ExcludeClipRect(const RECT& rect);

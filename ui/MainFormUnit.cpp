@@ -4,11 +4,10 @@ namespace ui {
 
 TMainForm* MainForm = nullptr;
 
-TMainForm::TMainForm() {
+TMainForm::TMainForm() : TForm("TMainForm") {
     BindHandler("FormCreate", &TMainForm::FormCreate);
     BindField("TreeView", TreeView);
     BindField("ImageList1", ImageList1);
-    CreateFromDefinition("TMainForm");
 }
 
 void TMainForm::FormCreate(framework::TObject*) {

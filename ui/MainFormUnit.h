@@ -1,8 +1,9 @@
 // MainFormUnit.h - the main window: the catalogue tree of uninstall entries.
 //
 // Classes in this file:
-//   TMainForm  built from the stored definition "TMainForm"; its creation handler builds the
-//              catalogue before the window is first shown.
+//   TMainForm  built from the stored definition "TMainForm" (TApplication::CreateForm, after
+//              MainForm is set); its creation handler builds the catalogue before the window is
+//              first shown.
 //
 // Not done yet: banner, notice, Remove and Exit buttons, removal.
 #pragma once

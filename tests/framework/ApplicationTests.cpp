@@ -31,34 +31,44 @@ TEST(ApplicationTitle, OfTheRunningTestProgram) {
     EXPECT_NE(::GetClassLongPtrA(app.Handle(), GCLP_HICON), 0) << "the window carries MAINICON";
 }
 
-TEST(MessageLoop, TerminateEndsTheLoopWithExitCodeZero) {
-    framework::TApplication app;
-    app.Terminate();
-    app.Run(); // returns only when the quit message was taken
-    EXPECT_TRUE(app.Terminated());
-    EXPECT_EQ(app.ExitCode(), 0);
+TEST(MessageLoop, TheQuitMessageEndsTheLoopWithExitCodeZero) {
+    // The terminate request, and a quit message posted from outside with a code of its own.
+    for (WPARAM foreignCode : {WPARAM(0), WPARAM(5)}) {
+        SCOPED_TRACE(foreignCode);
+        framework::TApplication app;
+        if (foreignCode)
+            ::PostThreadMessageA(::GetCurrentThreadId(), WM_QUIT, foreignCode, 0);
+        else
+            app.Terminate();
+        app.Run(); // returns only when the quit message was taken
+        EXPECT_TRUE(app.Terminated());
+        EXPECT_EQ(app.ExitCode(), 0);
+    }
 }
 
 TEST(MessageLoop, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
     framework::TApplication app;
     int calls = 0;
     HWND captureHolder = nullptr;
-    bool cancelModeSeen = false;
+    int cancelModes = 0;
     framework::THiddenWindow receiver([&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
         if (m == WM_APP) {
             ++calls;
             ::SetCapture(captureHolder);
             throw std::runtime_error("Resources exhausted");
         }
-        if (m == WM_APP + 1)
+        if (m == WM_APP + 1) {
+            ::SetCapture(captureHolder);
             throw framework::EAbort("silent");
+        }
         if (m == WM_APP + 2)
             app.Terminate();
         return ::DefWindowProcA(w, m, wp, lp);
     });
     framework::THiddenWindow holder([&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-        if (m == WM_CANCELMODE)
-            cancelModeSeen = true;
+        // Disabling a window sends it WM_CANCELMODE too: count only those that end the capture.
+        if (m == WM_CANCELMODE && ::GetCapture() == w)
+            ++cancelModes;
         return ::DefWindowProcA(w, m, wp, lp);
     });
     captureHolder = holder.Handle();
@@ -85,7 +95,9 @@ TEST(MessageLoop, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
     EXPECT_EQ(seen.caption, app.Title());
     EXPECT_TRUE(seen.hasErrorIcon);
     EXPECT_EQ(calls, 1);
-    EXPECT_TRUE(cancelModeSeen) << "the window holding the capture is sent WM_CANCELMODE";
+    EXPECT_EQ(cancelModes, 2) << "the window holding the capture is sent WM_CANCELMODE, for the "
+                                 "silent kind too";
+    EXPECT_EQ(::GetCapture(), nullptr);
     EXPECT_EQ(watcher.Count(), 1) << "the silent kind shows nothing";
     EXPECT_EQ(otherWindowEnabled, std::vector<bool>{false}) << "other windows are disabled";
     EXPECT_TRUE(::IsWindowEnabled(holder.Handle())) << "and enabled again afterwards";

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 namespace {
 
 using testsupport::TTestForm;
+using testsupport::TTestFormBase;
 
 class FormTest : public ::testing::Test {
 protected:
@@ -116,6 +118,91 @@ TEST_F(FormTest, SilentExceptionInCreationHandlerShowsNothing) {
     EXPECT_FALSE(watcher.Wait(500).seen);
 }
 
+// A control of its own window class whose handler fails on WM_APP and counts WM_APP + 1.
+class TTestControl : public framework::TWinControl {
+public:
+    int handled = 0;
+
+protected:
+    void CreateParams(framework::TCreateParams& params) override {
+        TWinControl::CreateParams(params);
+        params.ownClass = true;
+        params.className = "Ordanel.TestFailingControl";
+    }
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_APP)
+            throw framework::Exception("Control handler failed");
+        if (message == WM_APP + 1)
+            return ++handled;
+        return TWinControl::WndProc(message, wParam, lParam);
+    }
+};
+
+TEST_F(FormTest, ExceptionInAControlsHandlerIsReportedAndTheControlGoesOn) {
+    TTestForm form;
+    TTestControl control;
+    control.SetParent(&form);
+    control.SetBounds(0, 0, 20, 20);
+    control.CreateHandle();
+    testsupport::MessageBoxWatcher watcher;
+
+    // Sent: the exception must not cross SendMessage into the sender.
+    LRESULT result = -1;
+    EXPECT_NO_THROW(result = ::SendMessageA(control.Handle(), WM_APP, 0, 0));
+    EXPECT_EQ(result, 0);
+    auto seen = watcher.Wait();
+    EXPECT_EQ(seen.text, "Control handler failed.");
+    EXPECT_EQ(seen.owner, application.Handle());
+    // Posted: dispatched through the loop.
+    ::PostMessageA(control.Handle(), WM_APP, 0, 0);
+    ::PostMessageA(control.Handle(), WM_APP + 1, 0, 0);
+    application.ProcessMessages();
+    for (int i = 0; i < 500 && watcher.Count() < 2; ++i)
+        ::Sleep(10);
+    EXPECT_EQ(watcher.Count(), 2);
+    EXPECT_EQ(control.handled, 1);
+
+    EXPECT_EQ(::SendMessageA(control.Handle(), WM_APP + 1, 0, 0), 2);
+    control.SetCaption("still working");
+    EXPECT_EQ(testsupport::WindowText(control.Handle()), "still working");
+}
+
+// Counts the WM_SYSCOLORCHANGE messages each window of this thread receives.
+struct SysColorChanges {
+    static inline std::map<HWND, int> counts;
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_SYSCOLORCHANGE) {
+            try {
+                ++counts[call->hwnd];
+            } catch (...) {
+            }
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
+
+TEST_F(FormTest, SystemColourChangeReachesEveryWindowOfTheFormOnce) {
+    TTestForm form;
+    TTestControl nested; // a control of the framework inside the tree view
+    nested.SetParent(form.Tree);
+    nested.CreateHandle();
+    HWND innermost = ::CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, nested.Handle(),
+                                       nullptr, nullptr, nullptr);
+    ASSERT_NE(innermost, nullptr);
+    SysColorChanges::counts.clear();
+    HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &SysColorChanges::Hook, nullptr,
+                                     ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    // The system sends it to top-level windows only.
+    ::SendMessageA(form.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_EQ(
+        SysColorChanges::counts,
+        (std::map<HWND, int>{
+            {form.Handle(), 1}, {form.Tree->Handle(), 1}, {nested.Handle(), 1}, {innermost, 1}}));
+}
+
 TEST_F(FormTest, FirstShowingCentresTheWindowOnTheScreen) {
     TTestForm form;
     form.Show(SW_SHOWNORMAL);
@@ -129,9 +216,63 @@ TEST_F(FormTest, FirstShowingCentresTheWindowOnTheScreen) {
     EXPECT_EQ(::GetFocus(), form.Tree->Handle());
 }
 
+// A form of a class derived from the test form: loading must reach its own Loaded.
+class TDerivedTestForm : public TTestFormBase {
+public:
+    bool derivedLoaded = false;
+    void Loaded() override {
+        TTestFormBase::Loaded();
+        derivedLoaded = true;
+    }
+};
+
+TEST_F(FormTest, CreateFormKnowsTheFormBeforeItsCreationHandlerRuns) {
+    TTestFormBase* main = nullptr;
+    TDerivedTestForm* second = nullptr;
+    framework::TForm* mainSeen = nullptr;
+    framework::TForm* referenceSeen = nullptr;
+    TTestFormBase::NextCreateAction = [&] {
+        mainSeen = framework::Application()->MainForm();
+        referenceSeen = main;
+    };
+    ASSERT_EQ(application.CreateForm(main), main);
+    EXPECT_NE(main, nullptr);
+    EXPECT_EQ(mainSeen, main) << "the first form is the main form inside its creation handler";
+    EXPECT_EQ(referenceSeen, main);
+
+    TTestFormBase::NextCreateAction = [&] {
+        mainSeen = framework::Application()->MainForm();
+        referenceSeen = second;
+    };
+    application.CreateForm(second);
+    EXPECT_EQ(mainSeen, main);
+    EXPECT_EQ(referenceSeen, second);
+    EXPECT_TRUE(second->derivedLoaded);
+    EXPECT_EQ(second->createCalls, 1);
+}
+
+TEST_F(FormTest, FormThatFailsToLoadInCreateFormIsTakenBackAndTheErrorPropagates) {
+    // It fails once its window and its tree exist: the reference names nothing.
+    struct TFaultyForm : TTestFormBase {
+        TFaultyForm()
+            : TTestFormBase("TFaultyForm Faulty {\n TTreeView Tree {\n Images: Nowhere\n}\n}\n",
+                            "TFaultyForm") {}
+    };
+    TFaultyForm* faulty = nullptr;
+    EXPECT_THROW(application.CreateForm(faulty), framework::EDefinitionError);
+    EXPECT_EQ(faulty, nullptr);
+    EXPECT_EQ(application.MainForm(), nullptr);
+    EXPECT_EQ(::FindWindowA("Ordanel.Faulty", nullptr), nullptr) << "the form was destroyed";
+
+    TTestFormBase* main = nullptr;
+    application.CreateForm(main);
+    EXPECT_EQ(application.MainForm(), main);
+    EXPECT_THROW(main->CreateFromDefinition(), framework::EInvalidOperation) << "built once";
+}
+
 TEST_F(FormTest, ClosingTheMainFormEndsTheLoopAndAnotherFormOnlyHides) {
-    TTestForm* main = nullptr;
-    TTestForm* second = nullptr;
+    TTestFormBase* main = nullptr;
+    TTestFormBase* second = nullptr;
     application.CreateForm(main);
     application.CreateForm(second);
     EXPECT_EQ(application.MainForm(), main);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -282,6 +283,47 @@ TEST_F(Receiver, NotifierDestroyedDuringTheBroadcastIsSkipped) {
     lookandfeel::ThemeChangeNotifier d([&] { calls.push_back('d'); });
     SendThemeChanged();
     EXPECT_EQ(calls, (std::vector<char>{'a', 'b', 'd'}));
+}
+
+TEST_F(Receiver, NotifierDestroyedWhileTheLibraryIsUnboundLeavesTheList) {
+    int calls = 0;
+    std::optional<lookandfeel::ThemeChangeNotifier> notifier;
+    notifier.emplace([&] { ++calls; });
+    lookandfeel::UnbindThemeLibrary(); // the manager and its list stay
+    notifier.reset();
+    lookandfeel::BindThemeLibrary();
+    // A new notifier at the same address: were the old entry still listed, it would be told twice.
+    notifier.emplace([&] { ++calls; });
+    SendThemeChanged();
+    EXPECT_EQ(calls, 1);
+}
+
+// The handler ends its own life as it runs: by destroying its notifier, or by replacing itself.
+// It reads only static state afterwards; what it holds by value must still be alive then.
+TEST_F(Receiver, HandlerThatEndsItselfKeepsItsCapturesUntilItReturns) {
+    static std::optional<lookandfeel::ThemeChangeNotifier> notifier;
+    static bool destroyNotifier;
+    static std::weak_ptr<int> held;
+    static std::optional<bool> heldAfterwards;
+    for (bool destroy : {true, false}) {
+        SCOPED_TRACE(destroy ? "notifier destroyed" : "handler replaced");
+        destroyNotifier = destroy;
+        auto token = std::make_shared<int>(0);
+        held = token;
+        heldAfterwards.reset();
+        notifier.emplace([token] {
+            if (destroyNotifier)
+                notifier.reset();
+            else
+                notifier->OnThemeChanged = nullptr;
+            heldAfterwards = !held.expired();
+        });
+        token.reset();
+        SendThemeChanged();
+        EXPECT_EQ(heldAfterwards, true);
+        notifier.reset();
+        EXPECT_TRUE(held.expired()) << "nothing keeps the handler once it returned";
+    }
 }
 
 // --- Call operations --------------------------------------------------------------------------

@@ -595,13 +595,21 @@ TEST(TransformBitmap, AllModesWithAndWithoutMirror) {
     DibSurface surface(4, 4);
     Painting p(surface);
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "mode " << c.mode << ", mirror " << c.mirror);
-        TBitmap bitmap;
-        FillLabels(bitmap);
-        p.cx.TransformBitmap(bitmap, c.mode, c.mirror);
-        EXPECT_EQ(bitmap.Width(), static_cast<int>(c.expected[0].size()));
-        EXPECT_EQ(bitmap.Height(), static_cast<int>(c.expected.size()));
-        EXPECT_EQ(LabelsOf(bitmap), c.expected);
+        // Through a canvas on another DC, and the natural way: through the bitmap's own canvas,
+        // whose DC has the bitmap selected.
+        for (bool ownCanvas : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << "mode " << c.mode << ", mirror " << c.mirror
+                                              << (ownCanvas ? ", own canvas" : ", other canvas"));
+            TBitmap bitmap;
+            FillLabels(bitmap);
+            if (ownCanvas)
+                TcxCanvas(bitmap.Canvas()).TransformBitmap(bitmap, c.mode, c.mirror);
+            else
+                p.cx.TransformBitmap(bitmap, c.mode, c.mirror);
+            EXPECT_EQ(bitmap.Width(), static_cast<int>(c.expected[0].size()));
+            EXPECT_EQ(bitmap.Height(), static_cast<int>(c.expected.size()));
+            EXPECT_EQ(LabelsOf(bitmap), c.expected);
+        }
     }
     EXPECT_TRUE(surface.Untouched());
 }
@@ -617,6 +625,10 @@ TEST(TransformBitmap, DeviceBitmapsAndEmptyOnes) {
     ASSERT_EQ(device.Height(), 3);
     EXPECT_EQ(device.Canvas().Pixel(0, 0), framework::clRed);
     EXPECT_EQ(device.Canvas().Pixel(1, 2), framework::clBlue);
+    TcxCanvas(device.Canvas()).TransformBitmap(device, 1, true); // and back, on its own canvas
+    ASSERT_EQ(device.Width(), 3);
+    EXPECT_EQ(device.Canvas().Pixel(0, 0), framework::clRed);
+    EXPECT_EQ(device.Canvas().Pixel(2, 1), framework::clBlue);
 
     TBitmap empty;
     p.cx.TransformBitmap(empty, 2, true);

@@ -4,38 +4,43 @@
 
 namespace testsupport {
 
-TTestForm::TTestForm() {
+TTestFormBase::TTestFormBase() : TForm("TTestForm") {
     Bind(true);
-    CreateFromDefinition("TTestForm");
 }
 
-TTestForm::TTestForm(const std::string& definitionText, const std::string& className) {
+TTestFormBase::TTestFormBase(const std::string& definitionText, const std::string& className)
+    : TForm(className), definitionText_(definitionText) {
     Bind(className == "TTestForm" || className == "TMissingFieldForm");
-    CreateFromDefinition(framework::ParseDefinition(definitionText, "text"), className);
 }
 
-void TTestForm::Bind(bool withFields) {
-    BindHandler("FormCreate", &TTestForm::FormCreate);
-    BindHandler("TreeChange", &TTestForm::TreeChange);
-    BindHandler("TreeCollapsing", &TTestForm::TreeCollapsing);
+framework::DefinitionNode TTestFormBase::ReadDefinition() const {
+    if (definitionText_.empty())
+        return TForm::ReadDefinition();
+    return framework::ParseDefinition(definitionText_, "text");
+}
+
+void TTestFormBase::Bind(bool withFields) {
+    BindHandler("FormCreate", &TTestFormBase::FormCreate);
+    BindHandler("TreeChange", &TTestFormBase::TreeChange);
+    BindHandler("TreeCollapsing", &TTestFormBase::TreeCollapsing);
     if (withFields) {
         BindField("Tree", Tree);
         BindField("Images", Images);
     }
 }
 
-void TTestForm::FormCreate(framework::TObject*) {
+void TTestFormBase::FormCreate(framework::TObject*) {
     ++createCalls;
     treeExistedAtCreate = Tree && Tree->HandleAllocated();
     if (auto action = std::exchange(NextCreateAction, nullptr))
         action();
 }
 
-void TTestForm::TreeChange(framework::TObject*, framework::TTreeNode* node) {
+void TTestFormBase::TreeChange(framework::TObject*, framework::TTreeNode* node) {
     changes.push_back(node);
 }
 
-void TTestForm::TreeCollapsing(framework::TObject*, framework::TTreeNode*, bool& allow) {
+void TTestFormBase::TreeCollapsing(framework::TObject*, framework::TTreeNode*, bool& allow) {
     ++collapseRequests;
     allow = allowCollapse;
 }

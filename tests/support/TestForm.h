@@ -1,5 +1,10 @@
 // TestForm.h - a form with a tree view and an image list for the framework's tests, built from
 // the stored definition "TTestForm" or from definition text given by a test.
+//
+// Classes in this file:
+//   TTestFormBase  the form in the shape of the program's forms: constructing it binds, and
+//                  CreateFromDefinition (TApplication::CreateForm) builds it
+//   TTestForm      the same form built at once and owned by the test
 #pragma once
 
 #include "framework/Form.h"
@@ -12,12 +17,12 @@
 
 namespace testsupport {
 
-class TTestForm : public framework::TForm {
+class TTestFormBase : public framework::TForm {
 public:
     /// Built from the stored definition "TTestForm".
-    TTestForm();
+    TTestFormBase();
     /// Built from text; its class must be className.
-    TTestForm(const std::string& definitionText, const std::string& className);
+    TTestFormBase(const std::string& definitionText, const std::string& className);
 
     framework::TTreeView* Tree = nullptr;
     framework::TImageList* Images = nullptr;
@@ -35,8 +40,15 @@ public:
     /// Runs inside the next form's FormCreate, once (may throw).
     inline static std::function<void()> NextCreateAction;
 
+protected:
+    framework::DefinitionNode ReadDefinition() const override;
+
 private:
     void Bind(bool withFields);
+
+    std::string definitionText_; // empty: the stored definition
 };
+
+using TTestForm = framework::TStandaloneForm<TTestFormBase>;
 
 } // namespace testsupport
