@@ -7,7 +7,7 @@
 namespace catalogue {
 
 std::optional<std::string> EntryPath(const std::string& keyName) {
-    if (keyName.empty() || keyName.find('\\') != std::string::npos)
+    if (keyName.empty() || HoldsSeparator(keyName))
         return std::nullopt;
     return kEntryPathPrefix + keyName;
 }

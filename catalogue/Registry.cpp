@@ -91,7 +91,10 @@ LSTATUS EnumName(HKEY key, DWORD index, std::vector<char>& buffer, std::string& 
                                                           nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS)
         return status;
-    std::string found = TextUpToNul(buffer.data(), buffer.size());
+    // The registry allows a NUL inside a name; cut there, the name would be another key's.
+    std::string found(buffer.data(), std::min<size_t>(length, buffer.size()));
+    if (found.find('\0') != std::string::npos)
+        return ERROR_INVALID_NAME;
     if (!NameStandsForItself(key, index, found))
         return ERROR_NO_UNICODE_TRANSLATION;
     name = std::move(found);
@@ -114,10 +117,17 @@ LSTATUS Win32Error(LONG status) noexcept {
 // True when every "\"-separated component of path is non-empty. An empty component would make
 // RegDeleteKeyA act on a key other than the one named: "" names the base key itself, and
 // "Uninstall\" + "" names the Uninstall key.
+// Separators are found character by character: under a double-byte code page the second byte of a
+// character may be 0x5C, which is no separator.
 bool HasOnlyNonEmptyComponents(const std::string& path) {
-    if (path.empty() || path.front() == '\\' || path.back() == '\\')
+    const std::vector<size_t> separators = SeparatorPositions(path);
+    if (path.empty() || (!separators.empty() && separators.front() == 0) ||
+        (!separators.empty() && separators.back() == path.size() - 1))
         return false;
-    return path.find("\\\\") == std::string::npos;
+    for (size_t i = 1; i < separators.size(); ++i)
+        if (separators[i] == separators[i - 1] + 1)
+            return false;
+    return true;
 }
 
 enum class KeyKind { Plain, Link, Unknown };
@@ -138,6 +148,26 @@ KeyKind KindOfKey(HKEY key, LSTATUS& status) {
 }
 
 } // namespace
+
+std::vector<size_t> SeparatorPositions(const std::string& text) {
+    const UINT codePage = CurrentRegistryApi().AnsiCodePage();
+    CPINFO info{};
+    const bool doubleByte = ::GetCPInfo(codePage, &info) && info.MaxCharSize == 2;
+    std::vector<size_t> positions;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (doubleByte && ::IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[i]))) {
+            ++i; // the trail byte belongs to this character
+            continue;
+        }
+        if (text[i] == '\\')
+            positions.push_back(i);
+    }
+    return positions;
+}
+
+bool HoldsSeparator(const std::string& name) {
+    return !SeparatorPositions(name).empty();
+}
 
 RegValueKind KindOfRegType(DWORD type) noexcept {
     switch (type) {
@@ -179,8 +209,9 @@ bool TRegistry::OpenPath(const std::string& path) {
     if (CurrentRegistryApi().OpenKeyEx(base, relative.c_str(), 0, access_ | view_, &opened) !=
         ERROR_SUCCESS)
         return false;
+    UniqueHkey key(opened);
     std::string newPath = belowCurrent ? currentPath_ + "\\" + relative : relative;
-    current_.reset(opened);
+    current_ = std::move(key);
     currentPath_ = std::move(newPath);
     return true;
 }
@@ -232,13 +263,30 @@ int32_t TRegistry::ReadRaw(const std::string& name, void* buffer, int32_t size,
 }
 
 std::string TRegistry::ReadText(const std::string& name) {
-    const int32_t size = ValueSize(name);
+    int32_t size = ValueSize(name);
     if (size <= 0)
         return {};
     // One zeroed byte more than the data: a REG_SZ may be stored without its terminating NUL.
     std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
     RegValueKind kind = RegValueKind::Other;
-    const int32_t read = ReadRaw(name, buffer.data(), size, kind);
+    DWORD type = REG_NONE, length = static_cast<DWORD>(size);
+    const LSTATUS status =
+        CurrentRegistryApi().QueryValueEx(current_.get(), name.c_str(), nullptr, &type,
+                                          reinterpret_cast<BYTE*>(buffer.data()), &length);
+    int32_t read = 0;
+    if (status == ERROR_MORE_DATA && length > static_cast<DWORD>(size) && length < 0x7FFFFFFF) {
+        // The size query sized the text for another encoding than the read fills (a system that
+        // counts the UTF-16 bytes of a string bound for UTF-8): read once more at the size the
+        // read asked for.
+        size = static_cast<int32_t>(length);
+        buffer.assign(static_cast<size_t>(size) + 1, '\0');
+        read = ReadRaw(name, buffer.data(), size, kind);
+    } else if (status != ERROR_SUCCESS) {
+        throw ERegistryException("Failed to get data for '" + name + "'");
+    } else {
+        kind = KindOfRegType(type);
+        read = static_cast<int32_t>(length);
+    }
     if (kind != RegValueKind::String && kind != RegValueKind::ExpandString)
         throw ERegistryException("Invalid data type for '" + name + "'");
     const size_t used = read < 0 ? 0 : (read > size ? size : read);
@@ -305,7 +353,7 @@ bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& path) {
                     continue;
                 }
                 // A name that is empty or holds "\" would reach another key than this child.
-                if (name.empty() || name.find('\\') != std::string::npos) {
+                if (name.empty() || HoldsSeparator(name)) {
                     Refuse(ERROR_INVALID_NAME);
                     continue;
                 }

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace catalogue {
 
@@ -30,6 +31,12 @@ public:
 
 /// The kind of a value as a read reports it, taken from its registry type.
 enum class RegValueKind { Other = 0, String = 1, ExpandString = 2, Integer = 3, Binary = 4 };
+
+/// Byte positions of the "\" separators in an ANSI text of the code page in force, character by
+/// character (under a double-byte code page a second byte may be 0x5C and is no separator).
+std::vector<size_t> SeparatorPositions(const std::string& text);
+/// Whether an ANSI name holds a separator, so that it cannot be the name of one key.
+bool HoldsSeparator(const std::string& name);
 
 /// Maps a registry type (REG_SZ, REG_DWORD, ...) to its kind; unknown types give Other.
 RegValueKind KindOfRegType(DWORD type) noexcept;

@@ -319,6 +319,25 @@ TEST_F(CatalogueTest, ANameTheCodePageCannotHoldGetsNoNodeAndNeverNamesAnotherKe
         SCOPED_TRACE(test.codePage);
         testsupport::RegistryApiHooks hooks;
         hooks.AnsiCodePage = [&] { return test.codePage; };
+        if (test.codePage != CP_UTF8) {
+            // Names come out of the ANSI enumeration as that code page makes them: "Prog\u03BB"
+            // as "Prog?", the look-alike of another key.
+            hooks.EnumKeyEx = [&](HKEY key, DWORD index, LPSTR name, LPDWORD length, LPDWORD, LPSTR,
+                                  LPDWORD, PFILETIME) {
+                wchar_t wide[256];
+                DWORD wideLength = 256;
+                const LSTATUS status = hooks.Previous().EnumKeyExW(
+                    key, index, wide, &wideLength, nullptr, nullptr, nullptr, nullptr);
+                if (status != ERROR_SUCCESS)
+                    return status;
+                const int bytes =
+                    ::WideCharToMultiByte(test.codePage, 0, wide, static_cast<int>(wideLength),
+                                          name, static_cast<int>(*length) - 1, nullptr, nullptr);
+                name[bytes] = '\0';
+                *length = static_cast<DWORD>(bytes);
+                return LSTATUS(ERROR_SUCCESS);
+            };
+        }
         form = std::make_unique<testsupport::TTestForm>();
         TCatalogue& c = Build();
         auto captions = Captions(c.UserRoot);

@@ -368,6 +368,63 @@ TEST_F(RegistryTest, AFailedEnumerationStepGivesAnEmptyNameAtItsIndex) {
               (std::vector<std::string>{"a", "", "", "d"}));
 }
 
+TEST_F(RegistryTest, ANameWithANulInsideTakesItsPositionAsTheEmptyName) {
+    // "Foo\0Bar" cut at its NUL would name the sibling "Foo".
+    sandbox.CreateKey("k\\Foo");
+    sandbox.CreateKey("k\\Odd");
+    hooks.EnumKeyEx = [&](HKEY key, DWORD index, LPSTR name, LPDWORD length, LPDWORD reserved,
+                          LPSTR cls, LPDWORD clsLength, PFILETIME written) {
+        const LSTATUS status =
+            hooks.Previous().EnumKeyEx(key, index, name, length, reserved, cls, clsLength, written);
+        if (status == ERROR_SUCCESS && std::string(name) == "Odd" && *length >= 3) {
+            std::memcpy(name, "Foo\0Bar", 8);
+            *length = 7;
+        }
+        return status;
+    };
+    TRegistry reg;
+    OpenInSandbox(reg, "k");
+    framework::TStringList list;
+    reg.ListSubkeys(list);
+    EXPECT_EQ(std::vector<std::string>(list.begin(), list.end()),
+              (std::vector<std::string>{"Foo", ""}));
+}
+
+TEST(Separators, AreFoundCharacterByCharacterInTheCodePageInForce) {
+    struct Case {
+        UINT codePage;
+        std::string text;
+        std::vector<size_t> separators;
+    };
+    // Under code page 932 the second byte of U+30BD (0x83 0x5C) is no separator.
+    const Case cases[] = {{932, "\x83\x5C", {}},
+                          {932, "a\\\x83\x5C\\b", {1, 4}},
+                          {1252, "\x83\x5C", {1}},
+                          {CP_UTF8, "\\a\\", {0, 2}}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.codePage);
+        RegistryApiHooks hooks;
+        hooks.AnsiCodePage = [&] { return test.codePage; };
+        EXPECT_EQ(catalogue::SeparatorPositions(test.text), test.separators);
+        EXPECT_EQ(catalogue::HoldsSeparator(test.text), !test.separators.empty());
+    }
+}
+
+TEST_F(RegistryTest, AStringLongerThanItsSizeQuerySaidIsReadAtTheSizeTheReadAsksFor) {
+    sandbox.SetString("v", "Name", L"\u65E5\u672C\u8A9E");
+    hooks.QueryValueEx = [&](HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD size) {
+        const LSTATUS status = hooks.Previous().QueryValueEx(key, name, reserved, type, data, size);
+        // A size query that counted fewer bytes than the ANSI text needs.
+        if (!data && status == ERROR_SUCCESS && *size > 4)
+            *size -= 4;
+        return status;
+    };
+    TRegistry reg;
+    OpenInSandbox(reg, "v");
+    EXPECT_EQ(reg.ReadText("Name"), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
+}
+
 TEST_F(RegistryTest, SubkeysGoneBetweenQueryAndEnumerationStillTakeTheirPositions) {
     sandbox.CreateKey("k\\a");
     hooks.QueryInfoKey = [&](HKEY key, LPSTR cls, LPDWORD clsLength, LPDWORD reserved,
