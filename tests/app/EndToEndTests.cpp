@@ -4,6 +4,7 @@
 // tools would: its window, its tree, its exit code.
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/ProcessDriver.h"
+#include "tests/support/TestPrefix.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -84,7 +85,8 @@ std::vector<std::string> Texts(const std::vector<RemoteTreeItem>& items) {
 class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        TearDown();
+        testsupport::RequireTestPrefix("seed the Uninstall keys of this machine");
+        RemoveSeeded();
         WriteEntry(HKEY_LOCAL_MACHINE, "E2E-A", "E2E Machine Tool 1.0");
         WriteEntry(HKEY_LOCAL_MACHINE, "E2E-B", nullptr); // no DisplayName: no node
         WriteEntry(HKEY_LOCAL_MACHINE, "E2E-C", "%ProgramFiles% Suite", REG_EXPAND_SZ);
@@ -92,6 +94,11 @@ protected:
         WriteEntry(HKEY_CURRENT_USER, "E2E-E", "E2E User Tool");
     }
     void TearDown() override {
+        // Also runs when SetUp refused: outside the test prefix nothing is deleted either.
+        if (testsupport::InsideTestPrefix())
+            RemoveSeeded();
+    }
+    static void RemoveSeeded() {
         DeleteEntries(HKEY_LOCAL_MACHINE, "E2E-");
         DeleteEntries(HKEY_CURRENT_USER, "E2E-");
     }

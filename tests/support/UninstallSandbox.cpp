@@ -1,5 +1,7 @@
 #include "tests/support/UninstallSandbox.h"
 
+#include "tests/support/TestPrefix.h"
+
 #include <cstring>
 #include <stdexcept>
 
@@ -29,6 +31,7 @@ HKEY CreateBelow(HKEY root, const std::string& keyPath) {
 } // namespace
 
 UninstallSandbox::UninstallSandbox() {
+    RequireTestPrefix("set up an Uninstall sandbox");
     char exe[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string program = exe;
@@ -36,6 +39,7 @@ UninstallSandbox::UninstallSandbox() {
     base_ = "Software\\OrdanelTests\\" + program;
     ::RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str());
     machine_ = Create(HKEY_CURRENT_USER, base_ + "\\Machine");
+    MarkAsTestMachine(machine_); // a sandbox nested inside this one passes the guard too
     user_ = Create(HKEY_CURRENT_USER, base_ + "\\User");
     ::RegCloseKey(Create(machine_, kUninstall));
     ::RegCloseKey(Create(user_, kUninstall));
