@@ -5,3 +5,6 @@
 void RunCatalogueBench();
 /// Brush rebuilds per thousand fills, and single-line captions against DrawTextA.
 void RunGraphicsBench();
+/// The program's start until its main window shows, against a bare process doing the same
+/// registry work, and an empty process.
+void RunStartupBench();

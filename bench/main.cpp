@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
         RunCatalogueBench();
     if (wanted("graphics"))
         RunGraphicsBench();
+    if (wanted("startup"))
+        RunStartupBench();
     std::fflush(stdout);
     return 0;
 }

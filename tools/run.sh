@@ -22,6 +22,9 @@ if [ -z "$WINEPREFIX" ]; then
     # Wine sees the Linux root as drive Z:.
     reg="Z:$(echo "$here/demo-entries.reg" | sed 's|/|\\|g')"
     "$here/winerun" "$WINEPREFIX" regedit /S "$reg"
+else
+    # The user's own prefix: winerun must not mark it as a test prefix.
+    export ORDANEL_USER_PREFIX=1
 fi
 
 if [ -z "$ORDANEL_SCREENSHOT" ]; then

@@ -1,5 +1,7 @@
 #include "tests/support/UninstallSandbox.h"
 
+#include "tests/support/TestPrefix.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -122,6 +124,7 @@ std::wstring Utf16(const std::string& utf8) {
 }
 
 UninstallSandbox::UninstallSandbox() {
+    RequireTestPrefix("empty the Uninstall keys of this machine");
     EmptyUninstallKeys();
 }
 

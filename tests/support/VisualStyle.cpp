@@ -2,6 +2,8 @@
 // own functions (see VisualStyle.h for why the registry alone is not enough under Wine).
 #include "tests/support/VisualStyle.h"
 
+#include "tests/support/TestPrefix.h"
+
 #include <vector>
 
 namespace testsupport {
@@ -97,6 +99,14 @@ bool SwitchOn() {
     return true;
 }
 
+bool Switch(bool active) {
+    if (VisualStyleActive() == active)
+        return true;
+    if (!(active ? SwitchOn() : SwitchOff()))
+        return false;
+    return VisualStyleActive() == active;
+}
+
 } // namespace
 
 bool VisualStyleActive() {
@@ -105,11 +115,8 @@ bool VisualStyleActive() {
 }
 
 bool SetVisualStyle(bool active) {
-    if (VisualStyleActive() == active)
-        return true;
-    if (!(active ? SwitchOn() : SwitchOff()))
-        return false;
-    return VisualStyleActive() == active;
+    RequireTestPrefix("switch the visual style");
+    return Switch(active);
 }
 
 void PumpPendingMessages() {
@@ -125,7 +132,8 @@ ScopedVisualStyle::ScopedVisualStyle(bool active)
       dllNameValue_(ReadValue(L"DllName")), switched_(SetVisualStyle(active)) {}
 
 ScopedVisualStyle::~ScopedVisualStyle() {
-    SetVisualStyle(wasActive_);
+    // The constructor's switch passed the guard; putting things back needs no second check.
+    Switch(wasActive_);
     WriteValue(L"ThemeActive", themeActiveValue_);
     WriteValue(L"DllName", dllNameValue_);
 }

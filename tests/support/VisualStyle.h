@@ -28,7 +28,7 @@ bool VisualStyleActive();
 /// write "ThemeActive" and post WM_THEMECHANGED to every top-level window and its children. Call
 /// PumpPendingMessages afterwards to have it handled. Returns false if the switch could not be
 /// made (the state is then unchanged). Switching to the present state does nothing and sends
-/// nothing.
+/// nothing. Outside the test prefix it throws (RequireTestPrefix), even for the present state.
 bool SetVisualStyle(bool active);
 
 /// Dispatches every message queued for this thread.
@@ -36,6 +36,7 @@ void PumpPendingMessages();
 
 /// Switches the style on construction and puts back, on destruction, this process's style state
 /// and the "ThemeActive" and "DllName" registry values as they were, also when the test failed.
+/// The constructor throws outside the test prefix, before anything is written.
 class ScopedVisualStyle {
 public:
     explicit ScopedVisualStyle(bool active);

@@ -1,0 +1,35 @@
+// TestPrefix.cpp - the test prefix's marker and the guard built on it.
+#include "tests/support/TestPrefix.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace testsupport {
+
+bool InsideTestPrefix() {
+    HKEY marker = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTestPrefixMarkerKey, 0, KEY_QUERY_VALUE, &marker) !=
+        ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(marker);
+    return true;
+}
+
+void RequireTestPrefix(const char* what) {
+    if (InsideTestPrefix())
+        return;
+    throw std::runtime_error(std::string("refusing to ") + what + ": HKEY_LOCAL_MACHINE\\" +
+                             kTestPrefixMarkerKey +
+                             " is missing, so this is not the private Wine prefix of the tests "
+                             "(tools/winerun creates it; run the tests with `make test`)");
+}
+
+void MarkAsTestMachine(HKEY machineRoot) {
+    HKEY marker = nullptr;
+    if (::RegCreateKeyExA(machineRoot, kTestPrefixMarkerKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                          &marker, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot mark a scratch machine key as a test prefix");
+    ::RegCloseKey(marker);
+}
+
+} // namespace testsupport

@@ -1,0 +1,121 @@
+// test-lock: theme
+//
+// The guard that keeps the tests' writes to the Uninstall keys and the visual style inside the
+// private test prefix. Were the guard broken, the refusal test would switch the desktop's style,
+// hence the lock.
+#include "tests/support/RegistrySandbox.h"
+#include "tests/support/TestPrefix.h"
+#include "tests/support/UninstallSandbox.h"
+#include "tests/support/VisualStyle.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace testsupport;
+
+constexpr char kTestsKey[] = "Software\\OrdanelTests";
+
+/// The keys below HKCU\Software\OrdanelTests that belong to this test program (other programs
+/// running in parallel keep theirs there too).
+std::vector<std::string> KeysOfThisProgram() {
+    std::vector<std::string> names;
+    HKEY tests = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kTestsKey, 0, KEY_READ, &tests) != ERROR_SUCCESS)
+        return names;
+    char name[256];
+    DWORD length = sizeof name;
+    for (DWORD i = 0;
+         ::RegEnumKeyExA(tests, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0;
+         ++i, length = sizeof name)
+        if (std::string(name).rfind(TestProgramName(), 0) == 0)
+            names.push_back(name);
+    ::RegCloseKey(tests);
+    return names;
+}
+
+std::optional<std::wstring> ThemeActiveValue() {
+    wchar_t value[16] = {};
+    DWORD size = sizeof value;
+    if (::RegGetValueW(HKEY_CURRENT_USER,
+                       L"Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager",
+                       L"ThemeActive", RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(value);
+}
+
+/// HKEY_LOCAL_MACHINE of this process stands for another key while it lives.
+class ScopedMachineRedirect {
+public:
+    explicit ScopedMachineRedirect(HKEY target) {
+        status_ = ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, target);
+    }
+    ~ScopedMachineRedirect() { ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
+    ScopedMachineRedirect(const ScopedMachineRedirect&) = delete;
+    ScopedMachineRedirect& operator=(const ScopedMachineRedirect&) = delete;
+    LSTATUS Status() const noexcept { return status_; }
+
+private:
+    LSTATUS status_;
+};
+
+TEST(TestPrefixGuard, ThePrefixOfTheTestsCarriesTheMarker) {
+    EXPECT_TRUE(InsideTestPrefix()) << "tools/winerun did not mark this prefix";
+    EXPECT_NO_THROW(RequireTestPrefix("run"));
+}
+
+TEST(TestPrefixGuard, WithoutTheMarkerEveryGuardedHelperRefusesBeforeWritingAnything) {
+    RegistrySandbox scratch;
+    scratch.CreateKey("EmptyMachine");
+    HKEY emptyMachine = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, scratch.PathOf("EmptyMachine").c_str(), 0,
+                              KEY_ALL_ACCESS, &emptyMachine),
+              ERROR_SUCCESS);
+    const std::vector<std::string> keysBefore = KeysOfThisProgram();
+    const bool styleBefore = VisualStyleActive();
+    const std::optional<std::wstring> themeActiveBefore = ThemeActiveValue();
+
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"the guard itself", [] { RequireTestPrefix("test the guard"); }},
+        {"an Uninstall sandbox", [] { UninstallSandbox sandbox; }},
+        {"a switch to the present style", [=] { SetVisualStyle(styleBefore); }},
+        {"a switch to the other style", [=] { SetVisualStyle(!styleBefore); }},
+        {"a scoped switch", [=] { ScopedVisualStyle style(!styleBefore); }},
+    };
+    {
+        ScopedMachineRedirect redirect(emptyMachine);
+        ASSERT_EQ(redirect.Status(), ERROR_SUCCESS);
+        EXPECT_FALSE(InsideTestPrefix());
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            try {
+                c.run();
+                ADD_FAILURE() << "not refused";
+            } catch (const std::runtime_error& e) {
+                EXPECT_NE(std::string(e.what()).find("OrdanelTestPrefix is missing"),
+                          std::string::npos)
+                    << e.what();
+            }
+        }
+    }
+    ::RegCloseKey(emptyMachine);
+
+    EXPECT_TRUE(scratch.SubkeyNames("EmptyMachine").empty());
+    EXPECT_EQ(KeysOfThisProgram(), keysBefore) << "no sandbox key was created";
+    EXPECT_EQ(VisualStyleActive(), styleBefore);
+    EXPECT_EQ(ThemeActiveValue(), themeActiveBefore);
+    EXPECT_TRUE(InsideTestPrefix()) << "the redirection ended";
+}
+
+} // namespace
