@@ -20,8 +20,8 @@ void RequireTestPrefix(const char* what) {
         return;
     throw std::runtime_error(std::string("refusing to ") + what + ": HKEY_LOCAL_MACHINE\\" +
                              kTestPrefixMarkerKey +
-                             " is missing, so this is not the private Wine prefix of the tests "
-                             "(tools/winerun creates it; run the tests with `make test`)");
+                             " is missing, so this is not a private Wine prefix made by "
+                             "tools/winerun (`make test` and `make bench` run in one)");
 }
 
 void MarkAsTestMachine(HKEY machineRoot) {
