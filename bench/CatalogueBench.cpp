@@ -161,6 +161,8 @@ Result Measure(int entries, int rounds) {
 void RunCatalogueBench() {
     framework::RegisterStandardClasses();
     ::InitCommonControls();
+    std::printf("catalogue: ANSI code page %u (the program's manifest asks for 65001)\n",
+                ::GetACP());
     // Entries split over both views of the machine and the user's hive.
     const int sizes[] = {1000, 5000, 20000};
     const int rounds[] = {7, 7, 3};
