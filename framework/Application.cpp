@@ -100,9 +100,10 @@ TApplication::TApplication() {
 }
 
 TApplication::~TApplication() {
+    // No form is the main form while the forms go: none of them is whole any more.
+    mainForm_ = nullptr;
     while (!forms_.empty())
         forms_.pop_back();
-    mainForm_ = nullptr;
     window_.reset();
     if (g_application == this)
         g_application = nullptr;
@@ -113,9 +114,10 @@ TApplication* Application() noexcept {
 }
 
 void TApplication::AddForm(std::unique_ptr<TForm> form) {
-    if (!mainForm_)
-        mainForm_ = form.get();
+    TForm* added = form.get();
     forms_.push_back(std::move(form));
+    if (!mainForm_)
+        mainForm_ = added;
 }
 
 void TApplication::RemoveForm(TForm* form) noexcept {

@@ -23,10 +23,22 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM param) {
     return TRUE;
 }
 
-/// Ends a mouse capture (a drag, a pressed button) that the failed operation left behind.
+/// Ends a mouse capture (a drag, a pressed button) that the failed operation left behind. A
+/// capture holder that fails on WM_CANCELMODE itself comes back here through its guard: that
+/// nested report sends nothing, and the capture is released all the same.
 void CancelCapture() noexcept {
-    if (HWND capture = ::GetCapture())
+    static bool cancelling = false;
+    HWND capture = ::GetCapture();
+    if (!capture || cancelling)
+        return;
+    cancelling = true;
+    try {
         ::SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    } catch (...) {
+    }
+    cancelling = false;
+    if (::GetCapture() == capture)
+        ::ReleaseCapture();
 }
 
 void ShowReportBox(const std::string& message) noexcept {

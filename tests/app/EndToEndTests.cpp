@@ -101,6 +101,14 @@ TEST_F(EndToEnd, CloseItemOfTheSystemMenuEndsTheProgramLikeTheCloseBox) {
     EXPECT_EQ(program.WaitForExit(), 0);
 }
 
+TEST_F(EndToEnd, AQuitMessageFromElsewhereEndsTheProgramWithExitCodeZero) {
+    ChildProcess program(testsupport::ProgramPath());
+    HWND main = program.WaitForWindow("Ordanel.MainForm");
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(::PostThreadMessageA(::GetWindowThreadProcessId(main, nullptr), WM_QUIT, 5, 0));
+    EXPECT_EQ(program.WaitForExit(), 0);
+}
+
 TEST(VersionResource, NamesTheProduct) {
     const std::string path = testsupport::ProgramPath();
     DWORD ignored = 0;

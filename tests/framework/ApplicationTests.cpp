@@ -104,6 +104,24 @@ TEST(MessageLoop, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
     EXPECT_TRUE(app.Terminated()) << "the loop went on to the later messages";
 }
 
+TEST(MessageLoop, ACaptureHolderThatFailsOnCancelModeIsToldOnceAndLosesTheCapture) {
+    int cancels = 0;
+    framework::THiddenWindow holder([&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_CANCELMODE && ++cancels < 10)
+            throw framework::EAbort("the holder fails too");
+        return ::DefWindowProcA(w, m, wp, lp);
+    });
+    ::SetCapture(holder.Handle());
+    ASSERT_EQ(::GetCapture(), holder.Handle());
+    try {
+        throw framework::EAbort("silent");
+    } catch (...) {
+        framework::HandleException();
+    }
+    EXPECT_EQ(cancels, 1) << "the nested report must not cancel again";
+    EXPECT_EQ(::GetCapture(), nullptr);
+}
+
 TEST(StartupError, TextNamesClassModuleOffsetAndMessage) {
     try {
         throw framework::EDefinitionError("Resource TMainForm not found");

@@ -31,7 +31,7 @@ std::string TestProgramName();
 class RegistrySandbox {
 public:
     /// Deletes and recreates HKCU\Software\OrdanelTests\<name>. The default name is the test
-    /// program's name with "-scratch" appended (UninstallSandbox uses the bare program name).
+    /// program's name with "-scratch" appended.
     explicit RegistrySandbox(const std::string& name = TestProgramName() + "-scratch");
     /// Deletes the scratch key with everything below it, links included (not their targets).
     ~RegistrySandbox();

@@ -24,12 +24,4 @@ void RequireTestPrefix(const char* what) {
                              "tools/winerun (`make test` and `make bench` run in one)");
 }
 
-void MarkAsTestMachine(HKEY machineRoot) {
-    HKEY marker = nullptr;
-    if (::RegCreateKeyExA(machineRoot, kTestPrefixMarkerKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                          &marker, nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot mark a scratch machine key as a test prefix");
-    ::RegCloseKey(marker);
-}
-
 } // namespace testsupport

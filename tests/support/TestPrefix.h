@@ -9,7 +9,6 @@
 //   kTestPrefixMarkerKey  the marker's path below HKEY_LOCAL_MACHINE
 //   InsideTestPrefix      whether the marker is there
 //   RequireTestPrefix     the guard: throws when it is not
-//   MarkAsTestMachine     puts the marker into a scratch key that stands for HKEY_LOCAL_MACHINE
 #pragma once
 
 #include <windows.h>
@@ -26,10 +25,5 @@ bool InsideTestPrefix();
 /// Throws std::runtime_error, naming what was refused and why, unless InsideTestPrefix().
 /// Call it before the first write.
 void RequireTestPrefix(const char* what);
-
-/// Creates the marker below machineRoot, a scratch key that HKEY_LOCAL_MACHINE is about to be
-/// redirected to, so that guarded helpers used under the redirection still run (the scratch key
-/// was made inside a test prefix).
-void MarkAsTestMachine(HKEY machineRoot);
 
 } // namespace testsupport

@@ -1,8 +1,9 @@
 // test-lock: theme
+// test-lock: registry-uninstall
 //
 // The guard that keeps the tests' writes to the Uninstall keys and the visual style inside the
-// private test prefix. Were the guard broken, the refusal test would switch the desktop's style,
-// hence the lock.
+// private test prefix. Were the guard broken, the refusal test would switch the desktop's style
+// and empty the user's Uninstall key, hence the locks.
 #include "tests/support/RegistrySandbox.h"
 #include "tests/support/TestPrefix.h"
 #include "tests/support/UninstallSandbox.h"
@@ -21,24 +22,17 @@ namespace {
 
 using namespace testsupport;
 
-constexpr char kTestsKey[] = "Software\\OrdanelTests";
+constexpr char kProbeEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                               "OrdanelGuardProbe";
 
-/// The keys below HKCU\Software\OrdanelTests that belong to this test program (other programs
-/// running in parallel keep theirs there too).
-std::vector<std::string> KeysOfThisProgram() {
-    std::vector<std::string> names;
-    HKEY tests = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kTestsKey, 0, KEY_READ, &tests) != ERROR_SUCCESS)
-        return names;
-    char name[256];
-    DWORD length = sizeof name;
-    for (DWORD i = 0;
-         ::RegEnumKeyExA(tests, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0;
-         ++i, length = sizeof name)
-        if (std::string(name).rfind(TestProgramName(), 0) == 0)
-            names.push_back(name);
-    ::RegCloseKey(tests);
-    return names;
+/// Whether the probe entry in the user's real Uninstall key (the hive no redirection hides) is
+/// still there: an Uninstall sandbox that was not refused would have emptied that key.
+bool ProbeEntryExists() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kProbeEntry, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
 }
 
 std::optional<std::wstring> ThemeActiveValue() {
@@ -78,7 +72,11 @@ TEST(TestPrefixGuard, WithoutTheMarkerEveryGuardedHelperRefusesBeforeWritingAnyt
     ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, scratch.PathOf("EmptyMachine").c_str(), 0,
                               KEY_ALL_ACCESS, &emptyMachine),
               ERROR_SUCCESS);
-    const std::vector<std::string> keysBefore = KeysOfThisProgram();
+    HKEY probe = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kProbeEntry, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, &probe, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(probe);
     const bool styleBefore = VisualStyleActive();
     const std::optional<std::wstring> themeActiveBefore = ThemeActiveValue();
 
@@ -112,7 +110,8 @@ TEST(TestPrefixGuard, WithoutTheMarkerEveryGuardedHelperRefusesBeforeWritingAnyt
     ::RegCloseKey(emptyMachine);
 
     EXPECT_TRUE(scratch.SubkeyNames("EmptyMachine").empty());
-    EXPECT_EQ(KeysOfThisProgram(), keysBefore) << "no sandbox key was created";
+    EXPECT_TRUE(ProbeEntryExists()) << "an Uninstall key was emptied";
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, kProbeEntry);
     EXPECT_EQ(VisualStyleActive(), styleBefore);
     EXPECT_EQ(ThemeActiveValue(), themeActiveBefore);
     EXPECT_TRUE(InsideTestPrefix()) << "the redirection ended";
