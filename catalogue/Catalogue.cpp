@@ -74,12 +74,6 @@ void TCatalogue::LoadScope(bool currentUser) {
         root->Expand();
 }
 
-void TCatalogue::LoadScope(TEntryScope scope) {
-    LoadView(scope);
-    if (framework::TTreeNode* root = RootOf(scope))
-        root->Expand();
-}
-
 void TCatalogue::LoadView(TEntryScope scope) {
     framework::TStringList& list = ListOf(scope);
     framework::TTreeNode* parent = RootOf(scope);

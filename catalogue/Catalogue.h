@@ -77,9 +77,6 @@ public:
 
     /// Builds the lists, the roots and the entries, and selects SystemRoot. Call once.
     void BuildCatalogue();
-    /// Reads one scope into its list and under its root. Any failure ends the scope's load
-    /// silently and leaves the other scopes alone; its root is expanded in every case.
-    void LoadScope(TEntryScope scope);
     /// Reads HKEY_CURRENT_USER when currentUser, else both views of the machine, 64-bit first,
     /// each as a scope of its own; then expands the root.
     void LoadScope(bool currentUser);
@@ -105,7 +102,8 @@ public:
     framework::TTreeNode* UserRoot = nullptr;
 
 private:
-    /// LoadScope without expanding the root.
+    /// Reads one scope into its list and under its root. Any failure ends that scope's load
+    /// silently and leaves the other scopes alone.
     void LoadView(TEntryScope scope);
     framework::TStringList& ListOf(TEntryScope scope) noexcept;
     framework::TTreeNode* RootOf(TEntryScope scope) const noexcept;

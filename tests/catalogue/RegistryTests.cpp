@@ -40,6 +40,15 @@ protected:
         ASSERT_TRUE(reg.OpenPath(Absolute(relative)));
     }
 
+    // What ListSubkeys gives for the sandbox key relative, opened by a fresh wrapper.
+    std::vector<std::string> Listed(const std::string& relative) {
+        TRegistry reg;
+        EXPECT_TRUE(reg.OpenPath(Absolute(relative)));
+        framework::TStringList list;
+        reg.ListSubkeys(list);
+        return {list.begin(), list.end()};
+    }
+
     // The message of the ERegistryException that ReadText raises, or "" when it raises none.
     static std::string ReadTextError(TRegistry& reg, const std::string& name) {
         try {
@@ -336,11 +345,7 @@ TEST_F(RegistryTest, ListSubkeysKeepsEnumerationOrderAndFullLengthNames) {
     for (const char* name : {"beta", "Alpha", "gamma", "delta"})
         sandbox.CreateKey(std::string("k\\") + name);
     sandbox.CreateKey("k\\" + longest);
-    TRegistry reg;
-    OpenInSandbox(reg, "k");
-    framework::TStringList list;
-    reg.ListSubkeys(list);
-    const std::vector<std::string> got(list.begin(), list.end());
+    const std::vector<std::string> got = Listed("k");
     EXPECT_EQ(got, sandbox.SubkeyNames("k"));
     EXPECT_EQ(got.size(), 5u);
     EXPECT_NE(std::find(got.begin(), got.end(), longest), got.end());
@@ -360,12 +365,7 @@ TEST_F(RegistryTest, AFailedEnumerationStepGivesAnEmptyNameAtItsIndex) {
         return hooks.Previous().EnumKeyEx(key, index, name, length, reserved, cls, clsLength,
                                           written);
     };
-    TRegistry reg;
-    OpenInSandbox(reg, "k");
-    framework::TStringList list;
-    reg.ListSubkeys(list);
-    EXPECT_EQ(std::vector<std::string>(list.begin(), list.end()),
-              (std::vector<std::string>{"a", "", "", "d"}));
+    EXPECT_EQ(Listed("k"), (std::vector<std::string>{"a", "", "", "d"}));
 }
 
 TEST_F(RegistryTest, ANameWithANulInsideTakesItsPositionAsTheEmptyName) {
@@ -382,12 +382,7 @@ TEST_F(RegistryTest, ANameWithANulInsideTakesItsPositionAsTheEmptyName) {
         }
         return status;
     };
-    TRegistry reg;
-    OpenInSandbox(reg, "k");
-    framework::TStringList list;
-    reg.ListSubkeys(list);
-    EXPECT_EQ(std::vector<std::string>(list.begin(), list.end()),
-              (std::vector<std::string>{"Foo", ""}));
+    EXPECT_EQ(Listed("k"), (std::vector<std::string>{"Foo", ""}));
 }
 
 TEST(Separators, AreFoundCharacterByCharacterInTheCodePageInForce) {
@@ -437,12 +432,7 @@ TEST_F(RegistryTest, SubkeysGoneBetweenQueryAndEnumerationStillTakeTheirPosition
         *subKeys += 2;
         return status;
     };
-    TRegistry reg;
-    OpenInSandbox(reg, "k");
-    framework::TStringList list;
-    reg.ListSubkeys(list);
-    EXPECT_EQ(std::vector<std::string>(list.begin(), list.end()),
-              (std::vector<std::string>{"a", "", ""}));
+    EXPECT_EQ(Listed("k"), (std::vector<std::string>{"a", "", ""}));
 }
 
 // --- Deleting trees -----------------------------------------------------------------------------

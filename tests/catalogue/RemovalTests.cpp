@@ -101,7 +101,7 @@ protected:
 
     std::wstring OurScratch() const {
         return L"\\OrdanelTests\\" +
-               testsupport::Utf16(scratch.Path().substr(scratch.Path().rfind('\\') + 1));
+               testsupport::Wide(scratch.Path().substr(scratch.Path().rfind('\\') + 1));
     }
 
     testsupport::UninstallSandbox sandbox;

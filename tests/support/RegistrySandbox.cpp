@@ -21,17 +21,6 @@ template <typename Fn> Fn Ntdll(const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
 }
 
-std::wstring Wide(const std::string& text) {
-    if (text.empty())
-        return {};
-    const int count =
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                          count);
-    return wide;
-}
-
 void Check(LSTATUS status, const std::string& what) {
     if (status != ERROR_SUCCESS)
         throw std::runtime_error(what + " failed with " + std::to_string(status));
@@ -44,39 +33,6 @@ HKEY OpenNoFollow(HKEY parent, const std::wstring& relative, REGSAM access) {
         ERROR_SUCCESS)
         return nullptr;
     return key;
-}
-
-bool IsLinkKey(HKEY key) {
-    DWORD type = REG_NONE;
-    return ::RegQueryValueExW(key, kSymbolicLinkValue, nullptr, &type, nullptr, nullptr) ==
-               ERROR_SUCCESS &&
-           type == REG_LINK;
-}
-
-// Deletes key relative below parent with its subkeys. A link is deleted through its own handle
-// (NtDeleteKey): RegDeleteKey and RegDeleteTree would follow it and act on its target.
-void DeleteNoFollow(HKEY parent, const std::wstring& relative) {
-    const HKEY key = OpenNoFollow(parent, relative, KEY_ALL_ACCESS);
-    if (!key)
-        return;
-    if (!IsLinkKey(key)) {
-        for (;;) {
-            wchar_t name[256];
-            DWORD length = 256;
-            if (::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            const std::wstring child(name, length);
-            DeleteNoFollow(key, child);
-            // A child that could not be deleted would be enumerated again for ever.
-            if (HKEY still = OpenNoFollow(key, child, KEY_READ)) {
-                ::RegCloseKey(still);
-                break;
-            }
-        }
-    }
-    Ntdll<NtDeleteKeyFn>("NtDeleteKey")(key);
-    ::RegCloseKey(key);
 }
 
 std::wstring NativeNameOf(HKEY key) {
@@ -93,6 +49,48 @@ std::wstring NativeNameOf(HKEY key) {
 
 } // namespace
 
+std::wstring Wide(const std::string& text) {
+    if (text.empty())
+        return {};
+    const int count =
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(count), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                          count);
+    return wide;
+}
+
+bool IsLinkKey(HKEY key) {
+    DWORD type = REG_NONE;
+    return ::RegQueryValueExW(key, kSymbolicLinkValue, nullptr, &type, nullptr, nullptr) ==
+               ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+void DeleteKeyNoFollow(HKEY parent, const std::wstring& relative, REGSAM view) {
+    const HKEY key = OpenNoFollow(parent, relative, KEY_ALL_ACCESS | view);
+    if (!key)
+        return;
+    if (!IsLinkKey(key)) {
+        for (;;) {
+            wchar_t name[256];
+            DWORD length = 256;
+            if (::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            const std::wstring child(name, length);
+            DeleteKeyNoFollow(key, child, view);
+            // A child that could not be deleted would be enumerated again for ever.
+            if (HKEY still = OpenNoFollow(key, child, KEY_READ | view)) {
+                ::RegCloseKey(still);
+                break;
+            }
+        }
+    }
+    Ntdll<NtDeleteKeyFn>("NtDeleteKey")(key);
+    ::RegCloseKey(key);
+}
+
 std::string TestProgramName() {
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -103,7 +101,7 @@ std::string TestProgramName() {
 
 RegistrySandbox::RegistrySandbox(const std::string& name)
     : path_("Software\\OrdanelTests\\" + name) {
-    DeleteNoFollow(HKEY_CURRENT_USER, Wide(path_));
+    DeleteKeyNoFollow(HKEY_CURRENT_USER, Wide(path_));
     Check(::RegCreateKeyExW(HKEY_CURRENT_USER, Wide(path_).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                             nullptr, &key_, nullptr),
           "creating " + path_);
@@ -113,7 +111,7 @@ RegistrySandbox::RegistrySandbox(const std::string& name)
 RegistrySandbox::~RegistrySandbox() {
     try {
         ::RegCloseKey(key_);
-        DeleteNoFollow(HKEY_CURRENT_USER, Wide(path_));
+        DeleteKeyNoFollow(HKEY_CURRENT_USER, Wide(path_));
     } catch (...) {
     }
 }
@@ -158,7 +156,7 @@ std::vector<std::string> RegistrySandbox::SubkeyNames(const std::string& relativ
 }
 
 void RegistrySandbox::DeleteKey(const std::string& relative) {
-    DeleteNoFollow(key_, Wide(relative));
+    DeleteKeyNoFollow(key_, Wide(relative));
 }
 
 void RegistrySandbox::SetValue(const std::string& relative, const std::string& name, DWORD type,

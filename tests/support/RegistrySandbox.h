@@ -25,6 +25,15 @@
 
 namespace testsupport {
 
+/// UTF-16 from UTF-8 (the tests' code page, as the manifest sets it).
+std::wstring Wide(const std::string& utf8);
+/// Whether an open key is a registry symbolic link.
+bool IsLinkKey(HKEY key);
+/// Deletes relative below parent with everything below it, in the given registry view. A link is
+/// deleted through its own handle (NtDeleteKey), never followed: RegDeleteKey and RegDeleteTree
+/// would act on its target.
+void DeleteKeyNoFollow(HKEY parent, const std::wstring& relative, REGSAM view = 0);
+
 /// The file name of this test program without directory and extension.
 std::string TestProgramName();
 

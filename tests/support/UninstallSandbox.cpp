@@ -1,5 +1,6 @@
 #include "tests/support/UninstallSandbox.h"
 
+#include "tests/support/RegistrySandbox.h"
 #include "tests/support/TestPrefix.h"
 
 #include <algorithm>
@@ -16,47 +17,6 @@ constexpr wchar_t kSymbolicLinkValue[] = L"SymbolicLinkValue";
 void Check(LSTATUS status, const std::string& what) {
     if (status != ERROR_SUCCESS)
         throw std::runtime_error(what + " failed with " + std::to_string(status));
-}
-
-using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
-NtDeleteKeyFn NtDeleteKey() {
-    const FARPROC proc = ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
-    return reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void (*)()>(proc));
-}
-
-bool IsLink(HKEY key) {
-    DWORD type = REG_NONE;
-    return ::RegQueryValueExW(key, kSymbolicLinkValue, nullptr, &type, nullptr, nullptr) ==
-               ERROR_SUCCESS &&
-           type == REG_LINK;
-}
-
-// Deletes relative below parent with everything below it, links as links: RegDeleteTree would
-// follow a link and delete its target's keys.
-void DeleteNoFollow(HKEY parent, const std::wstring& relative, REGSAM view) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(parent, relative.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS | view,
-                        &key) != ERROR_SUCCESS)
-        return;
-    if (!IsLink(key)) {
-        for (;;) {
-            wchar_t name[256];
-            DWORD length = 256;
-            if (::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            const std::wstring child(name, length);
-            DeleteNoFollow(key, child, view);
-            HKEY still = nullptr;
-            if (::RegOpenKeyExW(key, child.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view,
-                                &still) == ERROR_SUCCESS) {
-                ::RegCloseKey(still);
-                break; // would be enumerated again for ever
-            }
-        }
-    }
-    NtDeleteKey()(key);
-    ::RegCloseKey(key);
 }
 
 HKEY CreateW(HKEY parent, const std::wstring& path, REGSAM view, DWORD options = 0) {
@@ -83,7 +43,7 @@ HKEY CreateBelow(Scope scope, const std::wstring& keyPath, DWORD options = 0) {
 
 void EmptyUninstallKeys() {
     for (Scope scope : {Scope::Machine, Scope::Machine32, Scope::User}) {
-        DeleteNoFollow(RootOf(scope), kUninstall, ViewOf(scope));
+        DeleteKeyNoFollow(RootOf(scope), kUninstall, ViewOf(scope));
         ::RegCloseKey(CreateW(RootOf(scope), kUninstall, ViewOf(scope)));
     }
 }
@@ -112,17 +72,6 @@ REGSAM ViewOf(Scope scope) {
     return 0;
 }
 
-std::wstring Utf16(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int count =
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                          count);
-    return wide;
-}
-
 UninstallSandbox::UninstallSandbox() {
     RequireTestPrefix("empty the Uninstall keys of this machine");
     EmptyUninstallKeys();
@@ -137,7 +86,7 @@ UninstallSandbox::~UninstallSandbox() {
 
 void UninstallSandbox::AddEntry(Scope scope, const std::string& name, const char* displayName) {
     // With its NUL, so that an empty caption is written as an empty string, not left out.
-    AddEntry(scope, Utf16(name), displayName ? Utf16(displayName) + L'\0' : std::wstring());
+    AddEntry(scope, Wide(name), displayName ? Wide(displayName) + L'\0' : std::wstring());
 }
 
 void UninstallSandbox::AddEntry(Scope scope, const std::wstring& name,
@@ -159,7 +108,7 @@ void UninstallSandbox::AddEntry(Scope scope, const std::wstring& name,
 
 void UninstallSandbox::SetValue(Scope scope, const std::string& keyPath, const char* valueName,
                                 DWORD type, const void* data, DWORD size) {
-    HKEY key = CreateBelow(scope, Utf16(keyPath));
+    HKEY key = CreateBelow(scope, Wide(keyPath));
     const LSTATUS status =
         ::RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(data), size);
     ::RegCloseKey(key);
@@ -168,7 +117,7 @@ void UninstallSandbox::SetValue(Scope scope, const std::string& keyPath, const c
 
 void UninstallSandbox::CreateLink(Scope scope, const std::string& keyPath,
                                   const std::wstring& target) {
-    HKEY link = CreateBelow(scope, Utf16(keyPath), REG_OPTION_CREATE_LINK);
+    HKEY link = CreateBelow(scope, Wide(keyPath), REG_OPTION_CREATE_LINK);
     const LSTATUS status = ::RegSetValueExW(link, kSymbolicLinkValue, 0, REG_LINK,
                                             reinterpret_cast<const BYTE*>(target.data()),
                                             static_cast<DWORD>(target.size() * sizeof(wchar_t)));
@@ -180,7 +129,7 @@ bool UninstallSandbox::Exists(Scope scope, const std::string& keyPath) const {
     HKEY key = nullptr;
     std::wstring path = kUninstall;
     if (!keyPath.empty())
-        path += L"\\" + Utf16(keyPath);
+        path += L"\\" + Wide(keyPath);
     if (::RegOpenKeyExW(RootOf(scope), path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | ViewOf(scope),
                         &key) != ERROR_SUCCESS)
         return false;
@@ -189,7 +138,7 @@ bool UninstallSandbox::Exists(Scope scope, const std::string& keyPath) const {
 }
 
 void UninstallSandbox::RemoveUninstallKey(Scope scope) {
-    DeleteNoFollow(RootOf(scope), kUninstall, ViewOf(scope));
+    DeleteKeyNoFollow(RootOf(scope), kUninstall, ViewOf(scope));
 }
 
 // RegistryDump -------------------------------------------------------------------------------
@@ -226,7 +175,7 @@ void RegistryDump::Walk(HKEY key, const std::wstring& path) {
         values.push_back(line + "|" + std::to_string(type) + "|" + Hex(data.data(), size));
     }
     std::sort(values.begin(), values.end());
-    if (IsLink(key))
+    if (IsLinkKey(key))
         return; // a link is recorded with its target value, never entered
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];

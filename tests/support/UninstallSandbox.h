@@ -22,9 +22,6 @@ enum class Scope { Machine, Machine32, User };
 HKEY RootOf(Scope scope);
 REGSAM ViewOf(Scope scope);
 
-/// UTF-16 from UTF-8.
-std::wstring Utf16(const std::string& utf8);
-
 class UninstallSandbox {
 public:
     /// Empties the three Uninstall keys (creating missing ones); refuses to run outside the
@@ -69,7 +66,6 @@ public:
     std::vector<std::wstring> KeysMissingFrom(const RegistryDump& other) const;
     /// Keys whose values differ, or that only one of the dumps has.
     std::vector<std::wstring> Differences(const RegistryDump& other) const;
-    size_t KeyCount() const noexcept { return keys_.size(); }
 
 private:
     void Walk(HKEY key, const std::wstring& path);
