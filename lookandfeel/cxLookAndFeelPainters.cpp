@@ -62,7 +62,8 @@ bool IsEmpty(const RECT& rect) noexcept {
 // colour change rebuilds and reselects the canvas's brush, and a classic frame has four colours
 // plus the face: that doubled the cost of painting a button. The DC brush colour is put back.
 void Fill(TcxCanvas& canvas, const RECT& rect, TColor color) {
-    if (IsEmpty(rect))
+    // clNone fills nothing, as a canvas brush of that colour is clear.
+    if (IsEmpty(rect) || color == framework::clNone)
         return;
     HDC dc = canvas.Handle();
     if (!dc)
@@ -370,8 +371,8 @@ void TcxCustomLookAndFeelPainter::PaintButtonClassic(TcxCanvas& canvas, const RE
     canvas.Font().SetColor(textColor == clDefault ? ButtonCaptionColor(state, clDefault)
                                                   : textColor);
     canvas.Brush().SetStyle(framework::bsClear);
-    // An even height, and a low one a pixel taller upwards, so that the caption of the usual
-    // 23-pixel button sits where the system's own buttons put theirs.
+    // The caption box gets an even height and, when lower than 18 pixels, one more pixel at the
+    // top: with an even text height that lifts the caption of a low button by one pixel.
     if ((r.bottom - r.top) % 2 != 0)
         --r.bottom;
     if (r.bottom - r.top < 18)
