@@ -143,6 +143,9 @@ RECT CentredSquare(const RECT& rect) noexcept {
 }
 
 void DrawArrowIn(TcxCanvas& canvas, const RECT& rect, ArrowDirection direction, TColor color) {
+    // The size rule gives a one-pixel arrow for a side of 0: an empty rectangle gets none.
+    if (IsEmpty(rect))
+        return;
     int base = 0, height = 0;
     ArrowSize(rect, direction, base, height);
     DrawTriangle(canvas, rect, direction, base, height, color);
@@ -379,7 +382,9 @@ void TcxCustomLookAndFeelPainter::PaintButtonClassic(TcxCanvas& canvas, const RE
         --r.top;
     if (state == cxbsPressed)
         ::OffsetRect(&r, ButtonPressedShift(), ButtonPressedShift());
-    if (!caption.empty())
+    // A button smaller than its frame leaves an inverted box, which GDI would take as the
+    // rectangle between its corners and draw the caption outside the button.
+    if (!caption.empty() && !IsEmpty(r))
         canvas.DrawText(caption, r, kButtonCaptionFlags, state != cxbsDisabled);
     canvas.Brush().SetStyle(framework::bsSolid);
 }
@@ -599,6 +604,9 @@ void TcxWinXPLookAndFeelPainter::PaintButton(TcxCanvas& canvas, const RECT& rect
                                              std::string_view caption, TcxButtonState state,
                                              bool drawFrame, TColor faceColor,
                                              TColor textColor) const {
+    if (IsEmpty(rect))
+        return;
+    // A theme that refuses to draw the part leaves the classic button rather than nothing.
     if (HTHEME theme = Theme(ThemedObjectType::Button);
         theme && SUCCEEDED(lookandfeel::DrawThemeBackground(theme, canvas.Handle(), kPushButtonPart,
                                                             ButtonStateId(state), rect))) {

@@ -426,6 +426,25 @@ TEST(Arrows, DropDownArrowMovesWhenPressedAndIsEmbossedWhenDisabled) {
     EXPECT_TRUE(surface.HasColor(13, 10, Sys(COLOR_BTNHIGHLIGHT)));
 }
 
+TEST(EmptyRectangles, DrawNothing) {
+    const TcxCustomLookAndFeelPainter* painters[] = {&Standard, &Flat, &UltraFlat, &Office11,
+                                                     &WinXP};
+    for (const RECT& r : {RECT{5, 5, 5, 5}, RECT{5, 5, 5, 15}, RECT{9, 9, 3, 3}}) {
+        for (const TcxCustomLookAndFeelPainter* painter : painters) {
+            SCOPED_TRACE(static_cast<int>(painter->Style()));
+            DibSurface surface(20, 20);
+            Painting p(surface);
+            painter->PaintButton(p.cx, r, kCaption, cxbsDefault);
+            painter->PaintButtonFace(p.cx, r, cxbsPressed);
+            painter->PaintArrow(p.cx, r, ArrowDirection::Down, framework::clRed);
+            painter->PaintArrowButton(p.cx, r, cxbsNormal, ArrowDirection::Up, true);
+            painter->PaintDropDownArrow(p.cx, r, cxbsDisabled, ArrowDirection::Down);
+            painter->PaintControlBorder(p.cx, r);
+            EXPECT_TRUE(surface.Untouched());
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Control borders
 
