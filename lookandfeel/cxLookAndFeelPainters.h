@@ -126,6 +126,96 @@ public:
 
     /// One of the 51 default colours; a value outside the enumeration gives clDefault.
     virtual TColor DefaultColor(TcxDefaultColor which) const;
+    /// The same by name.
+    TColor DefaultContentColor() const { return DefaultColor(TcxDefaultColor::Content); }
+    TColor DefaultContentTextColor() const { return DefaultColor(TcxDefaultColor::ContentText); }
+    TColor DefaultContentDarkEdgeColor() const {
+        return DefaultColor(TcxDefaultColor::ContentDarkEdge);
+    }
+    TColor DefaultContentLightEdgeColor() const {
+        return DefaultColor(TcxDefaultColor::ContentLightEdge);
+    }
+    TColor DefaultEditorTextColor() const { return DefaultColor(TcxDefaultColor::EditorText); }
+    TColor DefaultFilterBoxColor() const { return DefaultColor(TcxDefaultColor::FilterBox); }
+    TColor DefaultFilterBoxTextColor() const {
+        return DefaultColor(TcxDefaultColor::FilterBoxText);
+    }
+    TColor DefaultGridLineColor() const { return DefaultColor(TcxDefaultColor::GridLine); }
+    TColor DefaultHeaderColor() const { return DefaultColor(TcxDefaultColor::Header); }
+    TColor DefaultHeaderTextColor() const { return DefaultColor(TcxDefaultColor::HeaderText); }
+    TColor DefaultGroupColor() const { return DefaultColor(TcxDefaultColor::Group); }
+    TColor DefaultGroupByBoxColor() const { return DefaultColor(TcxDefaultColor::GroupByBox); }
+    TColor DefaultGroupByBoxMiddleColor() const {
+        return DefaultColor(TcxDefaultColor::GroupByBoxMiddle);
+    }
+    TColor DefaultGroupTextColor() const { return DefaultColor(TcxDefaultColor::GroupText); }
+    TColor DefaultGroupByBoxLineColor() const {
+        return DefaultColor(TcxDefaultColor::GroupByBoxLine);
+    }
+    TColor DefaultInactiveColor() const { return DefaultColor(TcxDefaultColor::Inactive); }
+    TColor DefaultHyperlinkTextColor() const {
+        return DefaultColor(TcxDefaultColor::HyperlinkText);
+    }
+    TColor DefaultPreviewColor() const { return DefaultColor(TcxDefaultColor::Preview); }
+    TColor DefaultPreviewTextColor() const { return DefaultColor(TcxDefaultColor::PreviewText); }
+    TColor DefaultHotTrackTextColor() const { return DefaultColor(TcxDefaultColor::HotTrackText); }
+    TColor DefaultTreeLineColor() const { return DefaultColor(TcxDefaultColor::TreeLine); }
+    TColor DefaultIndicatorColor() const { return DefaultColor(TcxDefaultColor::Indicator); }
+    TColor DefaultSelectionColor() const { return DefaultColor(TcxDefaultColor::Selection); }
+    TColor DefaultSelectionTextColor() const {
+        return DefaultColor(TcxDefaultColor::SelectionText);
+    }
+    TColor DefaultInplaceEditorColor() const {
+        return DefaultColor(TcxDefaultColor::InplaceEditor);
+    }
+    TColor DefaultInplaceEditorTextColor() const {
+        return DefaultColor(TcxDefaultColor::InplaceEditorText);
+    }
+    TColor DefaultContainerBorderColor() const {
+        return DefaultColor(TcxDefaultColor::ContainerBorder);
+    }
+    TColor DefaultFooterColor() const { return DefaultColor(TcxDefaultColor::Footer); }
+    TColor DefaultSortedColumnColor() const { return DefaultColor(TcxDefaultColor::SortedColumn); }
+    TColor DefaultCardTextColor() const { return DefaultColor(TcxDefaultColor::CardText); }
+    TColor DefaultFocusedSelectionColor() const {
+        return DefaultColor(TcxDefaultColor::FocusedSelection);
+    }
+    TColor DefaultFocusedSelectionTextColor() const {
+        return DefaultColor(TcxDefaultColor::FocusedSelectionText);
+    }
+    TColor DefaultCardColor() const { return DefaultColor(TcxDefaultColor::Card); }
+    TColor DefaultLayoutViewColor() const { return DefaultColor(TcxDefaultColor::LayoutView); }
+    TColor DefaultLayoutViewTextColor() const {
+        return DefaultColor(TcxDefaultColor::LayoutViewText);
+    }
+    TColor DefaultTabBodyColor() const { return DefaultColor(TcxDefaultColor::TabBody); }
+    TColor DefaultBandBackgroundColor() const {
+        return DefaultColor(TcxDefaultColor::BandBackground);
+    }
+    TColor DefaultShadowColor() const { return DefaultColor(TcxDefaultColor::Shadow); }
+    TColor DefaultPanelColor() const { return DefaultColor(TcxDefaultColor::Panel); }
+    TColor DefaultPanelTextColor() const { return DefaultColor(TcxDefaultColor::PanelText); }
+    TColor DefaultFooterCellColor() const { return DefaultColor(TcxDefaultColor::FooterCell); }
+    TColor DefaultSeparatorColor() const { return DefaultColor(TcxDefaultColor::Separator); }
+    TColor DefaultNavigationLineColor() const {
+        return DefaultColor(TcxDefaultColor::NavigationLine);
+    }
+    TColor DefaultNavigationTextColor() const {
+        return DefaultColor(TcxDefaultColor::NavigationText);
+    }
+    TColor DefaultDisabledCellColor() const { return DefaultColor(TcxDefaultColor::DisabledCell); }
+    TColor DefaultNewItemRowColor() const { return DefaultColor(TcxDefaultColor::NewItemRow); }
+    TColor DefaultNewItemRowBorderColor() const {
+        return DefaultColor(TcxDefaultColor::NewItemRowBorder);
+    }
+    TColor DefaultTileSelectionColor() const {
+        return DefaultColor(TcxDefaultColor::TileSelection);
+    }
+    TColor DefaultTileSelectionFrameColor() const {
+        return DefaultColor(TcxDefaultColor::TileSelectionFrame);
+    }
+    TColor DefaultSizeGripColor() const { return DefaultColor(TcxDefaultColor::SizeGrip); }
+    TColor DefaultSplitterColor() const { return DefaultColor(TcxDefaultColor::Splitter); }
 
     // --- Arrows -----------------------------------------------------------------------------
 
