@@ -59,8 +59,8 @@ bool IsEmpty(const RECT& rect) noexcept {
 }
 
 // Fills and frame lines go straight to the DC through its DC brush. Through the canvas each
-// colour change rebuilds and reselects the canvas's brush, and a classic frame has four colours
-// plus the face: that doubled the cost of painting a button. The DC brush colour is put back.
+// colour change creates and selects a new brush, and a classic frame has four colours plus the
+// face, five brushes per button. The DC brush colour is put back.
 void Fill(TcxCanvas& canvas, const RECT& rect, TColor color) {
     // clNone fills nothing, as a canvas brush of that colour is clear.
     if (IsEmpty(rect) || color == framework::clNone)
