@@ -8,3 +8,5 @@ void RunGraphicsBench();
 /// The program's start until its main window shows, against a bare process doing the same
 /// registry work, and an empty process.
 void RunStartupBench();
+/// Each painter's PaintButton against the bare GDI (or theme) calls such a button needs.
+void RunPainterBench();

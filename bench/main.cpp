@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
         RunGraphicsBench();
     if (wanted("startup"))
         RunStartupBench();
+    if (wanted("painters"))
+        RunPainterBench();
     std::fflush(stdout);
     return 0;
 }
