@@ -136,7 +136,9 @@ void TcxRegion::Offset(int dx, int dy) {
 // TcxCanvas: fills and frames
 
 void TcxCanvas::SetBrushColor(TColor color) {
-    if (Brush().Color() != color)
+    // A clear brush of the same colour still has to become solid, or the next fill in that
+    // colour would draw nothing (text drawing leaves the brush clear).
+    if (Brush().Color() != color || Brush().Style() == framework::bsClear)
         Brush().SetColor(color);
 }
 

@@ -142,6 +142,12 @@ TEST(SetBrushColor, AnUnchangedColourDoesNotRebuildTheBrush) {
     p.cx.SetBrushColor(framework::clRed);
     p.cx.FillRect(RECT{0, 0, 4, 4});
     EXPECT_EQ(framework::GraphicsObjectStats().BrushesCreated, created + 1);
+    // The same colour on a brush left clear (as after drawing text) fills again.
+    p.cx.Brush().SetStyle(framework::bsClear);
+    surface.Reset();
+    p.cx.SetBrushColor(framework::clRed);
+    p.cx.FillRect(RECT{0, 0, 4, 4});
+    EXPECT_TRUE(surface.HasColor(1, 1, RGB(255, 0, 0)));
 }
 
 // ---------------------------------------------------------------------------------------------
