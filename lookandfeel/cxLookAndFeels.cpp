@@ -104,7 +104,13 @@ TcxSystemPaletteChangedNotifier::TcxSystemPaletteChangedNotifier(bool isPrimary)
     auto& listener = Listener();
     if (!listener)
         listener = std::make_unique<TcxSystemPaletteChangedListener>();
-    listener->Add(this);
+    try {
+        listener->Add(this);
+    } catch (...) {
+        if (listener->Empty())
+            listener.reset();
+        throw;
+    }
 }
 
 TcxSystemPaletteChangedNotifier::~TcxSystemPaletteChangedNotifier() {
@@ -117,8 +123,11 @@ TcxSystemPaletteChangedNotifier::~TcxSystemPaletteChangedNotifier() {
 }
 
 void TcxSystemPaletteChangedNotifier::ColorsChanged() {
-    if (OnColorsChanged)
-        OnColorsChanged();
+    // Through a copy: the handler may destroy this notifier, and with it OnColorsChanged.
+    if (OnColorsChanged) {
+        const std::function<void()> handler = OnColorsChanged;
+        handler();
+    }
 }
 
 HWND SystemPaletteChangedWindow() noexcept {

@@ -31,7 +31,8 @@ public:
 
     bool IsPrimary() const noexcept { return isPrimary_; }
 
-    /// Calls OnColorsChanged when it is set; subclasses override it.
+    /// Calls a copy of OnColorsChanged when it is set (so that the handler may destroy this
+    /// notifier); subclasses override it.
     virtual void ColorsChanged();
 
     std::function<void()> OnColorsChanged;
