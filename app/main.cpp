@@ -2,6 +2,7 @@
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "lookandfeel/ThemeServices.h"
+#include "lookandfeel/cxLookAndFeels.h"
 #include "ui/MainFormUnit.h"
 
 #include <objbase.h>
@@ -13,8 +14,19 @@ namespace {
 /// last one is gone; the theme library is unloaded last.
 class LibraryModules {
 public:
-    LibraryModules() { lookandfeel::InitializeThemeServices(); }
-    ~LibraryModules() { lookandfeel::FinalizeThemeServices(); }
+    LibraryModules() {
+        lookandfeel::InitializeThemeServices();
+        try {
+            lookandfeel::InitializeLookAndFeel();
+        } catch (...) {
+            lookandfeel::FinalizeThemeServices();
+            throw;
+        }
+    }
+    ~LibraryModules() {
+        lookandfeel::FinalizeLookAndFeel();
+        lookandfeel::FinalizeThemeServices();
+    }
     LibraryModules(const LibraryModules&) = delete;
     LibraryModules& operator=(const LibraryModules&) = delete;
 };

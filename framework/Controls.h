@@ -16,6 +16,7 @@
 #include "framework/Events.h"
 #include "framework/Graphics.h"
 #include "framework/Handles.h"
+#include "framework/Persistent.h"
 #include "framework/WindowDefinition.h"
 
 #include <functional>
@@ -51,7 +52,7 @@ protected:
     virtual const EventHandler& FindHandler(const DefinitionProperty& property) = 0;
 };
 
-class TComponent : public TObject {
+class TComponent : public TPersistent {
 public:
     TComponent() = default;
     ~TComponent() override = default;

@@ -6,6 +6,7 @@
 //   EAbort             the silent kind: abandons an operation without any report
 //   EInvalidOperation  an operation asked of a window in the wrong state
 //   EDefinitionError   a stored window definition that cannot be read or applied
+//   EConvertError      a value or an object that cannot be converted to the kind asked for
 #pragma once
 
 #include <exception>
@@ -39,6 +40,7 @@ private:
 FRAMEWORK_EXCEPTION_KIND(EAbort, Exception);
 FRAMEWORK_EXCEPTION_KIND(EInvalidOperation, Exception);
 FRAMEWORK_EXCEPTION_KIND(EDefinitionError, Exception);
+FRAMEWORK_EXCEPTION_KIND(EConvertError, Exception);
 
 /// Raises the silent exception.
 [[noreturn]] void Abort();
