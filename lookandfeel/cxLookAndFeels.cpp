@@ -1,5 +1,6 @@
 #include "lookandfeel/cxLookAndFeels.h"
 
+#include "framework/Controls.h"
 #include "framework/ExceptionReport.h"
 #include "framework/HiddenWindow.h"
 #include "lookandfeel/Office11Colors.h"
@@ -496,11 +497,8 @@ bool ReadLookAndFeelProperty(TcxLookAndFeel& lookAndFeel,
         property.Fail("unknown kind " + name);
     }
     if (IsProperty(property, prefix, "NativeStyle")) {
-        property.ExpectCount(1);
-        const std::string& name = property.Identifier();
-        if (name != "True" && name != "False")
-            property.Fail("expected True or False, found " + name);
-        lookAndFeel.SetNativeStyle(name == "True");
+        // The framework's own boolean spelling, as every other stored switch.
+        lookAndFeel.SetNativeStyle(framework::ParseBoolean(property));
         return true;
     }
     return false;
@@ -516,7 +514,7 @@ std::string WriteLookAndFeelProperties(const TcxLookAndFeel& lookAndFeel, std::s
     if (lookAndFeel.AssignedValues().Contains(lfvKind))
         line("Kind", kKindNames.at(lookAndFeel.Kind()));
     if (lookAndFeel.AssignedValues().Contains(lfvNativeStyle))
-        line("NativeStyle", lookAndFeel.NativeStyle() ? "True" : "False");
+        line("NativeStyle", lookAndFeel.NativeStyle() ? "true" : "false");
     return text;
 }
 

@@ -684,12 +684,12 @@ TEST_F(LookAndFeel, AssignedSettingsRoundTripThroughADefinition) {
     const Case cases[] = {
         {{}, lfFlat, true, ""},
         {{lfvKind}, lfOffice11, true, "    LookAndFeel.Kind: lfOffice11\n"},
-        {{lfvNativeStyle}, lfStandard, false, "    LookAndFeel.NativeStyle: False\n"},
+        {{lfvNativeStyle}, lfStandard, false, "    LookAndFeel.NativeStyle: false\n"},
         {both, lfUltraFlat, true,
-         "    LookAndFeel.Kind: lfUltraFlat\n    LookAndFeel.NativeStyle: True\n"},
-        {both, lfFlat, false, "    LookAndFeel.Kind: lfFlat\n    LookAndFeel.NativeStyle: False\n"},
+         "    LookAndFeel.Kind: lfUltraFlat\n    LookAndFeel.NativeStyle: true\n"},
+        {both, lfFlat, false, "    LookAndFeel.Kind: lfFlat\n    LookAndFeel.NativeStyle: false\n"},
         {both, lfStandard, true,
-         "    LookAndFeel.Kind: lfStandard\n    LookAndFeel.NativeStyle: True\n"},
+         "    LookAndFeel.Kind: lfStandard\n    LookAndFeel.NativeStyle: true\n"},
     };
     App().SetKind(lfOffice11); // inherited values must not be written
     for (const Case& c : cases) {
@@ -713,9 +713,9 @@ TEST_F(LookAndFeel, AssignedSettingsRoundTripThroughADefinition) {
 }
 
 TEST_F(LookAndFeel, DefinitionValuesThatAreNotSettingsFailNamingTheLine) {
-    const char* bad[] = {"Kind: lfMetal",           "Kind: 2",
-                         "Kind: lfFlat lfStandard", "NativeStyle: Yes",
-                         "NativeStyle: \"True\"",   "NativeStyle: 1"};
+    const char* bad[] = {
+        "Kind: lfMetal",         "Kind: 2",        "Kind: lfFlat lfStandard", "NativeStyle: Yes",
+        "NativeStyle: \"true\"", "NativeStyle: 1", "NativeStyle: True"};
     for (const char* line : bad) {
         SCOPED_TRACE(line);
         const auto node = framework::ParseDefinition(
