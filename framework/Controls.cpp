@@ -7,12 +7,15 @@
 #include <windowsx.h>
 
 #include <map>
+#include <utility>
 
 namespace framework {
 
 namespace {
 
-int g_nextControlId = 100; // below 100 lie IDOK, IDCANCEL and the other dialog answers
+int g_nextControlId = 100;
+// The control between its CM_MOUSEENTER and CM_MOUSELEAVE, if any.
+TWinControl* g_mouseControl = nullptr; // below 100 lie IDOK, IDCANCEL and the other dialog answers
 
 std::map<std::string, ComponentFactory>& ClassRegistry() {
     static std::map<std::string, ComponentFactory> registry;
@@ -145,6 +148,8 @@ TWinControl::TWinControl() {
 }
 
 TWinControl::~TWinControl() {
+    if (g_mouseControl == this)
+        g_mouseControl = nullptr;
     if (HandleAllocated())
         ::DestroyWindow(Handle());
     if (parent_) {
@@ -467,6 +472,13 @@ void TWinControl::PaintParentBackground(HDC dc, const RECT* rect) {
 
 LRESULT TWinControl::WMMouseMove(UINT keys, int x, int y) {
     if (!mouseInControl_) {
+        // The system's WM_MOUSELEAVE for the control the cursor came from may arrive after this
+        // move (it is posted; under Wine from a polling timer): that control is told now, so
+        // that leaving one control always comes before entering the next.
+        if (TWinControl* previous = std::exchange(g_mouseControl, this); previous) {
+            previous->mouseInControl_ = false;
+            previous->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(previous));
+        }
         mouseInControl_ = true;
         // One WM_MOUSELEAVE follows when the cursor leaves the window.
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
@@ -479,6 +491,8 @@ LRESULT TWinControl::WMMouseMove(UINT keys, int x, int y) {
 LRESULT TWinControl::WMMouseLeave() {
     if (mouseInControl_) {
         mouseInControl_ = false;
+        if (g_mouseControl == this)
+            g_mouseControl = nullptr;
         Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(this));
     }
     return DefaultHandler(WM_MOUSELEAVE, 0, 0);

@@ -323,13 +323,24 @@ LRESULT TForm::WMSetFocus(HWND) {
     return 0;
 }
 
+namespace {
+/// Every control inside parent, depth first in creation order.
+void CollectControls(const TWinControl& parent, std::vector<TWinControl*>& out) {
+    for (TWinControl* child : parent.Controls()) {
+        out.push_back(child);
+        CollectControls(*child, out);
+    }
+}
+} // namespace
+
 void TForm::FocusChanged(TWinControl* focused) {
     activeControl_ = focused;
-    // Copied: a control told may create or destroy others.
+    // By window: a control told may create or destroy others.
+    std::vector<TWinControl*> controls;
+    CollectControls(*this, controls);
     std::vector<HWND> windows;
-    for (const auto& component : components_)
-        if (auto* control = dynamic_cast<TWinControl*>(component.get());
-            control && control->HandleAllocated())
+    for (TWinControl* control : controls)
+        if (control->HandleAllocated())
             windows.push_back(control->Handle());
     for (HWND window : windows)
         ::SendMessageA(window, CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(focused));
@@ -339,8 +350,10 @@ TButton* TForm::ActiveDefaultButton() const {
     if (auto* focused = dynamic_cast<TButton*>(activeControl_);
         focused && focused->HandleAllocated() && ::GetFocus() == focused->Handle())
         return focused;
-    for (const auto& component : components_)
-        if (auto* button = dynamic_cast<TButton*>(component.get()); button && button->Default())
+    std::vector<TWinControl*> controls;
+    CollectControls(*this, controls);
+    for (TWinControl* control : controls)
+        if (auto* button = dynamic_cast<TButton*>(control); button && button->Default())
             return button;
     return nullptr;
 }
@@ -355,8 +368,10 @@ LRESULT TForm::DMGetDefId() {
 LRESULT TForm::WMCommand(WORD id, WORD code, HWND control) {
     // Escape in the dialog manager (IsDialogKey) asks for IDCANCEL with no control of that id.
     if (id == IDCANCEL && !control) {
-        for (const auto& component : components_)
-            if (auto* button = dynamic_cast<TButton*>(component.get());
+        std::vector<TWinControl*> controls;
+        CollectControls(*this, controls);
+        for (TWinControl* c : controls)
+            if (auto* button = dynamic_cast<TButton*>(c);
                 button && button->Cancel() && button->Enabled() && button->Visible()) {
                 button->Click();
                 return 0;
