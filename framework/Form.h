@@ -130,7 +130,8 @@ private:
     bool shownOnce_ = false;
     bool destroying_ = false;
     HWND lastFocus_ = nullptr;
-    TWinControl* activeControl_ = nullptr;
+    TWinControl* activeControl_ = nullptr; // cleared by the control when it goes
+    friend class TWinControl;
     int modalResult_ = 0;
 };
 

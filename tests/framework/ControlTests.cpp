@@ -55,6 +55,7 @@ protected:
 class TOwnerDrawButton : public framework::TButton {
 public:
     std::vector<UINT> drawStates;
+    std::vector<int> drawBits; // bits per pixel of the bitmap drawn into (0: a window's DC)
 
 protected:
     void CreateParams(TCreateParams& params) override {
@@ -63,6 +64,12 @@ protected:
     }
     LRESULT CNDrawItem(DRAWITEMSTRUCT& item) override {
         drawStates.push_back(item.itemState);
+        DIBSECTION dib{};
+        HGDIOBJ bitmap = ::GetCurrentObject(item.hDC, OBJ_BITMAP);
+        drawBits.push_back(::GetObjectType(item.hDC) == OBJ_MEMDC &&
+                                   ::GetObjectA(bitmap, sizeof dib, &dib) == sizeof dib
+                               ? dib.dsBm.bmBitsPixel
+                               : 0);
         ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
         return TRUE;
     }
@@ -102,10 +109,19 @@ protected:
         owned.push_back(std::move(control));
         return ref;
     }
-    /// Runs the loop until done() or timeoutMs has passed.
-    bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+    /// Runs the loop until done() or timeoutMs has passed. A bare loop has no guard of its own,
+    /// as the system's modal loops (message boxes, menus, moving a window) have none.
+    bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000, bool bare = false) {
         for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < DWORD(timeoutMs);) {
-            application.ProcessMessages();
+            if (bare) {
+                MSG msg;
+                while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                    ::TranslateMessage(&msg);
+                    ::DispatchMessageA(&msg);
+                }
+            } else {
+                application.ProcessMessages();
+            }
             if (done())
                 return true;
             ::Sleep(5);
@@ -183,9 +199,10 @@ TEST_F(ControlTest, AClickHandlerThatThrowsIsReportedAndTheButtonGoesOn) {
     };
     testsupport::MessageBoxWatcher watcher;
     // The handler runs inside the system button's own WM_LBUTTONUP (its WM_COMMAND to the form,
-    // reflected back): nothing but the button's guard stands between the throw and the system.
+    // reflected back), dispatched by a loop without a guard: only the windows' own guards stand
+    // between the throw and the system.
     MouseTo(Centre(button), kClick);
-    ASSERT_TRUE(PumpUntil([&] { return clicks == 1 && watcher.Count() == 1; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return clicks == 1 && watcher.Count() == 1; }, 10000, true));
     EXPECT_EQ(watcher.Wait().text, "Click failed.");
     application.ProcessMessages();
     EXPECT_EQ(::GetCapture(), nullptr);
@@ -250,6 +267,24 @@ TEST_F(ControlTest, PrintClientPaintsTheSamePixelsAsPaint) {
         EXPECT_EQ(differing, 0);
         EXPECT_EQ(control.paints, 2);
     }
+}
+
+TEST_F(ControlTest, DoubleBufferedSystemControlDrawsItselfIntoA32BitBitmap) {
+    // An owner-drawn button: the system's paint, its WM_DRAWITEM and the reflected CN_DRAWITEM
+    // all draw into the off-screen bitmap, which then reaches the screen.
+    auto& button = Add<TOwnerDrawButton>(220, 10, 40, 20);
+    button.SetDoubleBuffered(true);
+    ::InvalidateRect(button.Handle(), nullptr, TRUE);
+    MessageRecorder log({button.Handle()}, {CN_DRAWITEM});
+    ::UpdateWindow(button.Handle());
+    ASSERT_EQ(log.Messages().size(), 1u);
+    DibSurface screen(40, 20);
+    {
+        framework::WindowDc dc(button.Handle());
+        ::BitBlt(screen.dc(), 0, 0, 40, 20, dc.get(), 0, 0, SRCCOPY);
+    }
+    EXPECT_TRUE(screen.AllHaveColor({0, 0, 40, 20}, RGB(128, 128, 128)));
+    EXPECT_EQ(button.drawBits.back(), 32) << "drawn into the 32-bit back buffer";
 }
 
 TEST_F(ControlTest, EraseRequestDrawsOnlyWhenTheControlAsks) {
