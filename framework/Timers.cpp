@@ -49,7 +49,14 @@ TTimer::TTimer() : id_(g_nextTimerId++) {
     if (!window)
         window = std::make_unique<Window>();
     window->timers[id_] = this;
-    Update();
+    try {
+        Update();
+    } catch (...) {
+        window->timers.erase(id_);
+        if (window->timers.empty())
+            window.reset();
+        throw;
+    }
 }
 
 TTimer::~TTimer() {
