@@ -433,15 +433,14 @@ LRESULT TWinControl::WMPrintClient(HDC dc, UINT flags) {
 LRESULT TWinControl::WMEraseBkgnd(HDC dc) {
     if (!NeedsEraseBackground())
         return 1;
+    // A system class erases (or leaves it to its paint) and says which it did.
+    if (Subclassed())
+        return DefaultHandler(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     EraseBackground(dc);
     return 1;
 }
 
 void TWinControl::EraseBackground(HDC dc) {
-    if (Subclassed()) {
-        DefaultHandler(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        return;
-    }
     if ((parentBackground_ || transparent_) && parent_) {
         PaintParentBackground(dc);
         return;

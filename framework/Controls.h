@@ -110,10 +110,11 @@ struct TCreateParams {
 /// message into the typed arguments of a handler (the WM_, CM_ and CN_ members below), which a
 /// derived control overrides; what no handler takes goes to DefaultHandler.
 ///
-/// Painting: WM_PAINT and WM_PRINTCLIENT end in PaintWindow(dc); with DoubleBuffered the paint
-/// goes through a 32-bit off-screen bitmap that is erased (WM_ERASEBKGND) and then copied to the
-/// screen. The erase request is answered by EraseBackground when NeedsEraseBackground says so,
-/// else as done without drawing.
+/// Painting: WM_PAINT and WM_PRINTCLIENT end in PaintWindow(dc) (a subclassed system window
+/// without DoubleBuffered paints as its class always does); with DoubleBuffered the paint goes
+/// through a 32-bit off-screen bitmap that is erased and painted, then copied to the screen. The
+/// erase request (WM_ERASEBKGND) draws when NeedsEraseBackground says so (EraseBackground, or the
+/// system class's erase), else it is answered as done without drawing.
 ///
 /// Notifications a child sends its parent (WM_COMMAND, WM_NOTIFY, WM_DRAWITEM) come back to the
 /// child as CN_COMMAND, CN_NOTIFY and CN_DRAWITEM. The window's own mouse input makes
@@ -191,8 +192,9 @@ protected:
     virtual void PaintWindow(HDC dc);
     /// Whether WM_ERASEBKGND draws the background (true) or is answered as done (false).
     virtual bool NeedsEraseBackground() const { return true; }
-    /// Draws the background into dc: the system class's erase for a subclassed window; else the
-    /// parent's image with ParentBackground or Transparent, the colour otherwise.
+    /// Draws the background of a window of the framework's own class into dc: the parent's image
+    /// with ParentBackground or Transparent, the colour otherwise. (A subclassed window erases
+    /// through its system class.)
     virtual void EraseBackground(HDC dc);
 
     // Typed handlers of the window procedure.
