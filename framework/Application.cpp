@@ -3,6 +3,7 @@
 #include "framework/ExceptionReport.h"
 #include "framework/Exceptions.h"
 #include "framework/Form.h"
+#include "framework/WindowObject.h"
 
 #if defined(__GNUC__)
 #include <cxxabi.h>
@@ -19,22 +20,45 @@ namespace framework {
 namespace {
 TApplication* g_application = nullptr;
 constexpr char kApplicationClass[] = "OrdanelApplication";
+} // namespace
 
-LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        if (message == WM_CLOSE) {
-            // Closing the program from its taskbar button closes the main form.
-            if (TApplication* app = Application(); app && app->MainForm()) {
-                ::PostMessageA(app->MainForm()->Handle(), WM_CLOSE, 0, 0);
-                return 0;
-            }
-        }
-    } catch (...) {
-        HandleException();
+/// The zero-size window that stands for the program on the taskbar.
+class TApplicationWindow final : public TWindowObject {
+public:
+    explicit TApplicationWindow(const std::string& title) {
+        HINSTANCE instance = ::GetModuleHandleA(nullptr);
+        RegisterWindowClass({.name = kApplicationClass,
+                             .icon = ::LoadIconA(instance, "MAINICON"),
+                             .cursor = ::LoadCursorA(nullptr, IDC_ARROW)});
+        int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
+        int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
+        CreateWindowFor(0, kApplicationClass, title,
+                        WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y,
+                        0, 0, nullptr, nullptr);
     }
-    return ::DefWindowProcA(window, message, wParam, lParam);
-}
+    ~TApplicationWindow() override {
+        if (HandleAllocated())
+            ::DestroyWindow(Handle());
+    }
 
+private:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_CLOSE: return WMClose();
+        default: return DefaultHandler(message, wParam, lParam);
+        }
+    }
+    /// Closing the program from its taskbar button closes the main form.
+    LRESULT WMClose() {
+        if (TApplication* app = Application(); app && app->MainForm()) {
+            ::PostMessageA(app->MainForm()->Handle(), WM_CLOSE, 0, 0);
+            return 0;
+        }
+        return DefaultHandler(WM_CLOSE, 0, 0);
+    }
+};
+
+namespace {
 std::string ExecutablePath() {
     std::string path(MAX_PATH, '\0');
     for (;;) {
@@ -74,28 +98,7 @@ TApplication::TApplication() {
     ::OemToCharBuffA(path.c_str(), path.data(), static_cast<DWORD>(path.size()));
     title_ = TitleFromExePath(path);
 
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    if (!::GetClassInfoExA(instance, kApplicationClass, &wc)) {
-        wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = ApplicationWindowProc;
-        wc.hInstance = instance;
-        wc.hIcon = ::LoadIconA(instance, "MAINICON");
-        wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-        wc.lpszClassName = kApplicationClass;
-        if (!::RegisterClassExA(&wc))
-            throw Exception("Cannot register the application window class");
-    }
-    int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
-    int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
-    window_.reset(
-        ::CreateWindowExA(0, kApplicationClass, title_.c_str(),
-                          WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x,
-                          y, 0, 0, nullptr, nullptr, instance, nullptr));
-    if (!window_)
-        throw Exception("Cannot create the application window");
+    window_ = std::make_unique<TApplicationWindow>(title_);
     g_application = this;
 }
 
@@ -107,6 +110,10 @@ TApplication::~TApplication() {
     window_.reset();
     if (g_application == this)
         g_application = nullptr;
+}
+
+HWND TApplication::Handle() const noexcept {
+    return window_ ? window_->Handle() : nullptr;
 }
 
 TApplication* Application() noexcept {
@@ -134,7 +141,7 @@ void TApplication::RemoveForm(TForm* form) noexcept {
 
 void TApplication::Run() {
     // The application window is what the taskbar shows; it has no size, so nothing else shows.
-    ::ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
+    ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     if (mainForm_)
         mainForm_->Show(ShowCommandOfProcess());
     while (!terminated_)

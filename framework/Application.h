@@ -18,6 +18,7 @@
 namespace framework {
 
 class TForm;
+class TApplicationWindow;
 
 /// The application title for an executable path (ANSI): the part after the last "\", cut at its
 /// first ".", every character after the first in lower case ("C:\X\SWEEP.EXE" gives "Sweep").
@@ -34,7 +35,7 @@ public:
     TApplication& operator=(const TApplication&) = delete;
 
     const std::string& Title() const noexcept { return title_; }
-    HWND Handle() const noexcept { return window_.get(); }
+    HWND Handle() const noexcept;
 
     /// Creates a form of type F in two phases. Constructs it, takes ownership (the first form
     /// created becomes the main form) and stores it in reference; only then builds it from its
@@ -81,7 +82,7 @@ private:
     void RemoveForm(TForm* form) noexcept;
 
     std::string title_;
-    UniqueHwnd window_;
+    std::unique_ptr<TApplicationWindow> window_;
     UniqueIcon icon_;
     std::vector<std::unique_ptr<TForm>> forms_;
     TForm* mainForm_ = nullptr;

@@ -4,21 +4,18 @@
 #include "framework/Exceptions.h"
 #include "framework/Form.h"
 
+#include <windowsx.h>
+
 #include <map>
-#include <unordered_map>
+#include <utility>
 
 namespace framework {
 
 namespace {
 
-// The control object of each window of the framework. A table in the process rather than a
-// window property: under Wine every property lookup is a round trip to the server, and this
-// lookup runs for every message.
-std::unordered_map<HWND, TWinControl*>& ControlTable() {
-    static std::unordered_map<HWND, TWinControl*> table;
-    return table;
-}
-int g_nextControlId = 100; // below 100 lie IDOK, IDCANCEL and the other dialog answers
+int g_nextControlId = 100;
+// The control between its CM_MOUSEENTER and CM_MOUSELEAVE, if any.
+TWinControl* g_mouseControl = nullptr; // below 100 lie IDOK, IDCANCEL and the other dialog answers
 
 std::map<std::string, ComponentFactory>& ClassRegistry() {
     static std::map<std::string, ComponentFactory> registry;
@@ -57,9 +54,9 @@ BOOL CALLBACK ForwardSysColorChange(HWND child, LPARAM) {
 bool ParseBoolean(const DefinitionProperty& property) {
     property.ExpectCount(1);
     const std::string& v = property.Identifier();
-    if (v == "true")
+    if (v == "true" || v == "True")
         return true;
-    if (v == "false")
+    if (v == "false" || v == "False")
         return false;
     property.Fail("expected true or false");
 }
@@ -88,8 +85,33 @@ std::unique_ptr<TComponent> CreateComponent(const std::string& className) {
 
 // ---------------------------------------------------------------------------------------------
 
-void TComponent::ApplyProperty(const DefinitionProperty& property, TDefinitionLoader&) {
-    property.Fail("unknown property of " + name_);
+void TPropertyObject::ApplyProperty(const DefinitionProperty& property, TDefinitionLoader&) {
+    property.Fail("unknown property of " + DisplayName());
+}
+
+TPropertyObject* TPropertyObject::NestedObject(std::string_view) {
+    return nullptr;
+}
+
+void ApplyDefinitionProperty(TPropertyObject& target, const DefinitionProperty& property,
+                             TDefinitionLoader& loader) {
+    if (property.name.find('.') == std::string::npos) {
+        target.ApplyProperty(property, loader);
+        return;
+    }
+    TPropertyObject* object = &target;
+    std::string_view path = property.name;
+    for (size_t dot; (dot = path.find('.')) != std::string_view::npos;
+         path.remove_prefix(dot + 1)) {
+        std::string_view segment = path.substr(0, dot);
+        TPropertyObject* nested = segment.empty() ? nullptr : object->NestedObject(segment);
+        if (!nested)
+            property.Fail("no object " + std::string(segment) + " in " + object->DisplayName());
+        object = nested;
+    }
+    DefinitionProperty last = property;
+    last.name = std::string(path);
+    object->ApplyProperty(last, loader);
 }
 
 namespace {
@@ -126,10 +148,13 @@ TWinControl::TWinControl() {
 }
 
 TWinControl::~TWinControl() {
-    if (window_)
-        ::DestroyWindow(window_);
-    if (window_)
-        Detach();
+    if (g_mouseControl == this)
+        g_mouseControl = nullptr;
+    for (TWinControl* p = parent_; p; p = p->parent_)
+        if (auto* form = dynamic_cast<TForm*>(p); form && form->activeControl_ == this)
+            form->activeControl_ = nullptr;
+    if (HandleAllocated())
+        ::DestroyWindow(Handle());
     if (parent_) {
         auto& siblings = parent_->children_;
         std::erase(siblings, this);
@@ -147,9 +172,11 @@ void TWinControl::SetParent(TWinControl* parent) {
 }
 
 TWinControl* TWinControl::FromHandle(HWND window) noexcept {
-    auto& table = ControlTable();
-    auto it = window ? table.find(window) : table.end();
-    return it == table.end() ? nullptr : it->second;
+    return dynamic_cast<TWinControl*>(FromWindow(window));
+}
+
+LRESULT TWinControl::Perform(UINT message, WPARAM wParam, LPARAM lParam) {
+    return HandleAllocated() ? ::SendMessageA(Handle(), message, wParam, lParam) : 0;
 }
 
 int TWinControl::Scale(int designPixels) const {
@@ -184,7 +211,15 @@ void TWinControl::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& 
         tabStop_ = ParseBoolean(p);
     } else if (p.name == "Color") {
         p.ExpectCount(1);
-        color_ = ParseColor(p, 0);
+        SetColor(ParseColor(p, 0));
+    } else if (p.name == "ParentColor") {
+        SetParentColor(ParseBoolean(p));
+    } else if (p.name == "ParentBackground") {
+        SetParentBackground(ParseBoolean(p));
+    } else if (p.name == "Transparent") {
+        SetTransparent(ParseBoolean(p));
+    } else if (p.name == "DoubleBuffered") {
+        SetDoubleBuffered(ParseBoolean(p));
     } else if (p.name == "Font") {
         ApplyFont(font_, p, loader);
         parentFont_ = false;
@@ -220,179 +255,393 @@ void TWinControl::CreateParams(TCreateParams& params) {
 }
 
 void TWinControl::CreateHandle() {
-    if (window_)
+    if (HandleAllocated())
         return;
     if (parentFont_ && parent_)
         font_.Assign(parent_->font_);
     TCreateParams params;
     CreateParams(params);
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    if (params.ownClass) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        if (!::GetClassInfoExA(instance, params.className.c_str(), &wc)) {
-            wc = {};
-            wc.cbSize = sizeof wc;
-            wc.style = params.classStyle;
-            wc.lpfnWndProc = &TWinControl::StaticWndProc;
-            wc.hInstance = instance;
-            wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-            wc.lpszClassName = params.className.c_str();
-            if (!::RegisterClassExA(&wc))
-                throw Exception("Cannot register window class " + params.className);
-        }
-    }
-    HWND window = ::CreateWindowExA(params.exStyle, params.className.c_str(),
-                                    params.caption.c_str(), params.style, params.x, params.y,
-                                    params.width, params.height, params.parent, params.menuOrId,
-                                    instance, params.ownClass ? this : nullptr);
-    if (!window)
-        throw Exception("Cannot create the window of " + Name());
-    if (!params.ownClass)
-        Attach(window);
+    if (params.ownClass)
+        RegisterWindowClass({.name = params.className,
+                             .style = params.classStyle,
+                             .cursor = ::LoadCursorA(nullptr, IDC_ARROW)});
+    HWND window =
+        CreateWindowFor(params.exStyle, params.className, params.caption, params.style, params.x,
+                        params.y, params.width, params.height, params.parent, params.menuOrId);
     ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
     CreateWnd();
 }
 
-void TWinControl::Attach(HWND window) {
-    window_ = window;
-    ControlTable()[window] = this;
-    if (::GetWindowLongPtrA(window, GWLP_WNDPROC) !=
-        reinterpret_cast<LONG_PTR>(&TWinControl::StaticWndProc))
-        systemProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
-            window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StaticWndProc)));
+RECT TWinControl::ClientRect() const {
+    RECT r{0, 0, width_, height_};
+    if (HandleAllocated())
+        ::GetClientRect(Handle(), &r);
+    return r;
 }
 
-void TWinControl::Detach() {
-    ControlTable().erase(window_);
-    if (systemProc_)
-        ::SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
-    systemProc_ = nullptr;
-    window_ = nullptr;
-}
-
-LRESULT CALLBACK TWinControl::StaticWndProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
-    TWinControl* self = FromHandle(window);
-    if (!self && message == WM_NCCREATE) {
-        self = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        if (self)
-            self->Attach(window);
-    }
-    if (!self)
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    LRESULT result = 0;
-    try {
-        result = self->WndProc(message, wParam, lParam);
-    } catch (...) {
-        HandleException();
-    }
-    if (message == WM_NCDESTROY) {
-        WNDPROC systemProc = self->systemProc_;
-        self->Detach();
-        // The system class still needs its own WM_NCDESTROY to free its data.
-        if (systemProc)
-            result = ::CallWindowProcA(systemProc, window, message, wParam, lParam);
-    }
-    return result;
-}
-
-LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCDESTROY && systemProc_)
-        return 0; // given to the system class after detaching (StaticWndProc)
-    if (systemProc_)
-        return ::CallWindowProcA(systemProc_, window_, message, wParam, lParam);
-    return ::DefWindowProcA(window_, message, wParam, lParam);
-}
-
-bool TWinControl::Notify(NMHDR&, LRESULT&) {
-    return false;
-}
-bool TWinControl::Command(WORD, LRESULT&) {
-    return false;
-}
+// --- Message handling ---------------------------------------------------------------------------
 
 LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SETCURSOR:
-        if (cursor_ && reinterpret_cast<HWND>(wParam) == window_ && LOWORD(lParam) == HTCLIENT) {
-            ::SetCursor(cursor_);
-            return TRUE;
-        }
-        break;
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        LRESULT result = 0;
-        if (TWinControl* child = FromHandle(header->hwndFrom);
-            child && child != this && child->Notify(*header, result))
-            return result;
-        break;
-    }
-    case WM_COMMAND: {
-        LRESULT result = 0;
-        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam));
-            child && child != this && child->Command(HIWORD(wParam), result))
-            return result;
-        break;
-    }
+        return WMSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));
+    case WM_COMMAND:
+        return WMCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_NOTIFY: return WMNotify(wParam, *reinterpret_cast<NMHDR*>(lParam));
+    case WM_DRAWITEM: return WMDrawItem(wParam, *reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
-        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam));
-            child && child != this) {
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            ::SetTextColor(dc, ColorToRGB(child->font_.Color()));
-            ::SetBkColor(dc, ColorToRGB(child->color_));
-            if (!child->colorBrush_)
-                child->colorBrush_.reset(::CreateSolidBrush(ColorToRGB(child->color_)));
-            return reinterpret_cast<LRESULT>(child->colorBrush_.get());
-        }
-        break;
-    case WM_SYSCOLORCHANGE:
-        colorBrush_.reset();
-        // The system sends it to top-level windows only, and common controls (the tree view's
-        // colours) count on their top-level window to pass it on. Every window inside is told
-        // once from here; the children do not pass it on again.
-        if (!(::GetWindowLongPtrA(window_, GWL_STYLE) & WS_CHILD))
-            ::EnumChildWindows(window_, ForwardSysColorChange, 0);
-        break;
-    default: break;
+        return WMCtlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SYSCOLORCHANGE: return WMSysColorChange();
+    case WM_PAINT: return WMPaint(reinterpret_cast<HDC>(wParam));
+    case WM_PRINTCLIENT:
+        return WMPrintClient(reinterpret_cast<HDC>(wParam), static_cast<UINT>(lParam));
+    case WM_ERASEBKGND: return WMEraseBkgnd(reinterpret_cast<HDC>(wParam));
+    case WM_MOUSEMOVE:
+        return WMMouseMove(static_cast<UINT>(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    case WM_MOUSELEAVE: return WMMouseLeave();
+    case WM_SETFOCUS: return WMSetFocus(reinterpret_cast<HWND>(wParam));
+    case CM_MOUSEENTER: return CMMouseEnter(reinterpret_cast<TWinControl*>(lParam));
+    case CM_MOUSELEAVE: return CMMouseLeave(reinterpret_cast<TWinControl*>(lParam));
+    case CM_FOCUSCHANGED: return CMFocusChanged(reinterpret_cast<TWinControl*>(lParam));
+    case CN_COMMAND: return CNCommand(HIWORD(wParam));
+    case CN_NOTIFY: return CNNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case CN_DRAWITEM: return CNDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+    default: return DefaultHandler(message, wParam, lParam);
     }
-    return DefaultHandler(message, wParam, lParam);
 }
+
+LRESULT TWinControl::WMSetCursor(HWND window, UINT hitTest, UINT mouseMessage) {
+    if (cursor_ && window == Handle() && hitTest == HTCLIENT) {
+        ::SetCursor(cursor_);
+        return TRUE;
+    }
+    return DefaultHandler(WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                          MAKELPARAM(hitTest, mouseMessage));
+}
+
+namespace {
+/// The framework control that sent a notification to its parent, or null.
+TWinControl* ReflectionTarget(TWinControl& parent, HWND sender) {
+    TWinControl* child = TWinControl::FromHandle(sender);
+    return child != &parent ? child : nullptr;
+}
+} // namespace
+
+LRESULT TWinControl::WMCommand(WORD id, WORD code, HWND control) {
+    WPARAM wParam = MAKEWPARAM(id, code);
+    auto lParam = reinterpret_cast<LPARAM>(control);
+    if (TWinControl* child = ReflectionTarget(*this, control))
+        return child->Perform(CN_COMMAND, wParam, lParam);
+    return DefaultHandler(WM_COMMAND, wParam, lParam);
+}
+
+LRESULT TWinControl::WMNotify(WPARAM id, NMHDR& header) {
+    auto lParam = reinterpret_cast<LPARAM>(&header);
+    if (TWinControl* child = ReflectionTarget(*this, header.hwndFrom))
+        return child->Perform(CN_NOTIFY, id, lParam);
+    return DefaultHandler(WM_NOTIFY, id, lParam);
+}
+
+LRESULT TWinControl::WMDrawItem(WPARAM id, DRAWITEMSTRUCT& item) {
+    auto lParam = reinterpret_cast<LPARAM>(&item);
+    // A menu's hwndItem is a menu handle, never a window.
+    if (item.CtlType != ODT_MENU)
+        if (TWinControl* child = ReflectionTarget(*this, item.hwndItem))
+            return child->Perform(CN_DRAWITEM, id, lParam);
+    return DefaultHandler(WM_DRAWITEM, id, lParam);
+}
+
+LRESULT TWinControl::CNCommand(WORD) {
+    return 0;
+}
+LRESULT TWinControl::CNNotify(NMHDR&) {
+    return 0;
+}
+LRESULT TWinControl::CNDrawItem(DRAWITEMSTRUCT&) {
+    return 0;
+}
+
+LRESULT TWinControl::WMCtlColor(UINT message, HDC dc, HWND window) {
+    TWinControl* child = ReflectionTarget(*this, window);
+    if (!child)
+        return DefaultHandler(message, reinterpret_cast<WPARAM>(dc),
+                              reinterpret_cast<LPARAM>(window));
+    ::SetTextColor(dc, ColorToRGB(child->font_.Color()));
+    // A static text or a button on a patterned or themed parent: a solid brush would paint a box
+    // of the child's colour over it. The parent's image goes into the child's DC instead, and the
+    // child draws on it with a hollow brush; an edit field keeps its solid background.
+    if (message != WM_CTLCOLOREDIT && (child->parentBackground_ || child->transparent_)) {
+        child->PaintParentBackground(dc);
+        ::SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+    }
+    COLORREF color = ColorToRGB(child->Color());
+    ::SetBkColor(dc, color);
+    if (!child->colorBrush_)
+        child->colorBrush_.reset(::CreateSolidBrush(color));
+    return reinterpret_cast<LRESULT>(child->colorBrush_.get());
+}
+
+LRESULT TWinControl::WMSysColorChange() {
+    colorBrush_.reset();
+    // The system sends it to top-level windows only, and common controls (the tree view's
+    // colours) count on their top-level window to pass it on. Every window inside is told once
+    // from here; the children do not pass it on again.
+    if (!(::GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_CHILD))
+        ::EnumChildWindows(Handle(), ForwardSysColorChange, 0);
+    return DefaultHandler(WM_SYSCOLORCHANGE, 0, 0);
+}
+
+LRESULT TWinControl::WMPaint(HDC dc) {
+    // A DC in wParam: an off-screen paint of this window (double buffering) or of a system class
+    // that paints through the caller's DC.
+    if (dc) {
+        PaintWindow(dc);
+        return 0;
+    }
+    if (!doubleBuffered_) {
+        if (Subclassed())
+            return DefaultHandler(WM_PAINT, 0, 0);
+        PaintDc paint(Handle());
+        PaintWindow(paint.get());
+        return 0;
+    }
+    PaintDc paint(Handle());
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    if (::IsRectEmpty(&client))
+        return 0;
+    TBitmap buffer(client.right, client.bottom, pf32bit);
+    HDC memory = buffer.Canvas().Handle();
+    WMEraseBkgnd(memory);
+    PaintWindow(memory);
+    const RECT& r = paint.paint().rcPaint;
+    ::BitBlt(paint.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, memory, r.left, r.top,
+             SRCCOPY);
+    return 0;
+}
+
+LRESULT TWinControl::WMPrintClient(HDC dc, UINT flags) {
+    if (Subclassed())
+        return DefaultHandler(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
+    PaintWindow(dc);
+    return 0;
+}
+
+LRESULT TWinControl::WMEraseBkgnd(HDC dc) {
+    if (!NeedsEraseBackground())
+        return 1;
+    // A system class erases (or leaves it to its paint) and says which it did.
+    if (Subclassed())
+        return DefaultHandler(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    EraseBackground(dc);
+    return 1;
+}
+
+void TWinControl::EraseBackground(HDC dc) {
+    if ((parentBackground_ || transparent_) && parent_) {
+        PaintParentBackground(dc);
+        return;
+    }
+    RECT r = ClientRect();
+    UniqueBrush brush(::CreateSolidBrush(ColorToRGB(Color())));
+    ::FillRect(dc, &r, brush.get());
+}
+
+void TWinControl::PaintWindow(HDC dc) {
+    if (Subclassed())
+        DefaultHandler(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+}
+
+void TWinControl::PaintParentBackground(HDC dc, const RECT* rect) {
+    HWND parent = parent_ && parent_->HandleAllocated() ? parent_->Handle() : nullptr;
+    if (!parent || !HandleAllocated())
+        return;
+    RECT area = rect ? *rect : ClientRect();
+    // The DC's clip region and origin are put back as they were, whatever the parent does.
+    int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+    POINT origin{0, 0};
+    ::MapWindowPoints(Handle(), parent, &origin, 1);
+    POINT previous;
+    ::OffsetViewportOrgEx(dc, -origin.x, -origin.y, &previous);
+    ::SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    ::SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    ::RestoreDC(dc, saved);
+}
+
+LRESULT TWinControl::WMMouseMove(UINT keys, int x, int y) {
+    if (!mouseInControl_) {
+        // The system's WM_MOUSELEAVE for the control the cursor came from may arrive after this
+        // move (it is posted; under Wine from a polling timer): that control is told now, so
+        // that leaving one control always comes before entering the next.
+        if (TWinControl* previous = std::exchange(g_mouseControl, this); previous) {
+            previous->mouseInControl_ = false;
+            previous->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(previous));
+        }
+        mouseInControl_ = true;
+        // One WM_MOUSELEAVE follows when the cursor leaves the window.
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+        ::TrackMouseEvent(&track);
+        Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(this));
+    }
+    return DefaultHandler(WM_MOUSEMOVE, keys, MAKELPARAM(x, y));
+}
+
+LRESULT TWinControl::WMMouseLeave() {
+    if (mouseInControl_) {
+        mouseInControl_ = false;
+        if (g_mouseControl == this)
+            g_mouseControl = nullptr;
+        Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(this));
+    }
+    return DefaultHandler(WM_MOUSELEAVE, 0, 0);
+}
+
+LRESULT TWinControl::CMMouseEnter(TWinControl*) {
+    return 0;
+}
+LRESULT TWinControl::CMMouseLeave(TWinControl*) {
+    return 0;
+}
+LRESULT TWinControl::CMFocusChanged(TWinControl*) {
+    return 0;
+}
+
+LRESULT TWinControl::WMSetFocus(HWND previous) {
+    LRESULT result = DefaultHandler(WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+    if (TForm* form = TForm::FromChildWindow(Handle()); form && form != this)
+        form->FocusChanged(this);
+    return result;
+}
+
+// --- Properties ---------------------------------------------------------------------------------
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
     left_ = left;
     top_ = top;
     width_ = width;
     height_ = height;
-    if (window_)
-        ::SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (HandleAllocated())
+        ::SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TWinControl::SetCaption(const std::string& caption) {
     caption_ = caption;
-    if (window_)
-        ::SetWindowTextA(window_, caption_.c_str());
+    if (HandleAllocated())
+        ::SetWindowTextA(Handle(), caption_.c_str());
 }
 
 void TWinControl::SetEnabled(bool enabled) {
     enabled_ = enabled;
-    if (window_)
-        ::EnableWindow(window_, enabled);
+    if (HandleAllocated())
+        ::EnableWindow(Handle(), enabled);
 }
 
 void TWinControl::SetVisible(bool visible) {
     visible_ = visible;
-    if (window_)
-        ::ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE);
+    if (HandleAllocated())
+        ::ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+TColor TWinControl::Color() const noexcept {
+    return parentColor_ && parent_ ? parent_->Color() : color_;
 }
 
 void TWinControl::SetColor(TColor color) {
     color_ = color;
+    parentColor_ = false;
+    Changed();
+}
+
+void TWinControl::SetParentColor(bool parentColor) {
+    parentColor_ = parentColor;
+    Changed();
+}
+
+void TWinControl::SetParentBackground(bool parentBackground) {
+    parentBackground_ = parentBackground;
+    Changed();
+}
+
+void TWinControl::SetTransparent(bool transparent) {
+    transparent_ = transparent;
+    Changed();
+}
+
+void TWinControl::Changed() {
     colorBrush_.reset();
-    if (window_)
-        ::InvalidateRect(window_, nullptr, TRUE);
+    // Children that show this control's colour or image change with it.
+    for (TWinControl* child : children_)
+        if (child->parentColor_ || child->parentBackground_ || child->transparent_)
+            child->Changed();
+    if (HandleAllocated())
+        ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+// --- TCustomControl -----------------------------------------------------------------------------
+
+/// The canvas of a custom control: the DC being painted during Paint, else one from GetDC.
+class TCustomControl::ControlCanvas final : public TCanvas {
+public:
+    explicit ControlCanvas(TCustomControl& control) : control_(control) {}
+    ~ControlCanvas() override { FreeHandle(); }
+
+    /// Draws on dc (null: on the window again, from the next use on).
+    void Borrow(HDC dc) {
+        FreeHandle();
+        SetHandle(dc);
+    }
+
+protected:
+    void CreateHandle() override {
+        if (control_.HandleAllocated()) {
+            window_ = control_.Handle();
+            windowDc_ = ::GetDC(window_);
+            SetHandle(windowDc_);
+        }
+    }
+    void FreeHandle() override {
+        SetHandle(static_cast<HDC>(nullptr));
+        if (windowDc_)
+            ::ReleaseDC(window_, windowDc_);
+        windowDc_ = nullptr;
+    }
+
+private:
+    TCustomControl& control_;
+    HWND window_ = nullptr;
+    HDC windowDc_ = nullptr;
+};
+
+TCustomControl::TCustomControl() : canvas_(std::make_unique<ControlCanvas>(*this)) {}
+
+TCustomControl::~TCustomControl() {
+    // The window goes while the canvas still exists: its last messages may paint.
+    if (HandleAllocated())
+        ::DestroyWindow(Handle());
+}
+
+TCanvas& TCustomControl::Canvas() noexcept {
+    return *canvas_;
+}
+
+void TCustomControl::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.ownClass = true;
+    if (params.className.empty())
+        params.className = "Ordanel.TCustomControl";
+}
+
+void TCustomControl::PaintWindow(HDC dc) {
+    struct Release {
+        ControlCanvas& canvas;
+        ~Release() { canvas.Borrow(nullptr); }
+    } release{*canvas_};
+    canvas_->Borrow(dc);
+    Paint(*canvas_);
 }
 
 } // namespace framework

@@ -2,14 +2,17 @@
 // create them through.
 //
 // Classes in this file:
+//   TPropertyObject    what a window definition sets properties of: components and the objects
+//                      they publish by name
 //   TComponent         a named part of a form, configured from its definition
 //   TWinControl        a control with a window of its own; system controls are subclassed, own
-//                      classes get the common window procedure; every message is handled inside a
-//                      guard that reports escaping exceptions
+//                      classes get the framework's window procedure (WindowObject.h)
+//   TCustomControl     a control of its own class that paints itself
 //   TDefinitionLoader  what a component sees while its definition is applied: handlers and
 //                      references by name, and the scale of the screen
 //
-// Functions: RegisterControlClass / CreateComponent (the class registry).
+// Functions: ApplyDefinitionProperty (dotted property names), RegisterControlClass /
+// CreateComponent (the class registry).
 #pragma once
 
 #include "framework/Colors.h"
@@ -18,10 +21,12 @@
 #include "framework/Handles.h"
 #include "framework/Persistent.h"
 #include "framework/WindowDefinition.h"
+#include "framework/WindowObject.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace framework {
@@ -52,7 +57,26 @@ protected:
     virtual const EventHandler& FindHandler(const DefinitionProperty& property) = 0;
 };
 
-class TComponent : public TPersistent {
+/// An object whose properties a window definition sets: a component, or an object a component
+/// publishes under a name (a style, a look-and-feel), reached by a dotted property name such as
+/// "Style.LookAndFeel.NativeStyle".
+class TPropertyObject : public TPersistent {
+public:
+    /// Applies one property whose name has no dots; unknown properties are a definition error.
+    virtual void ApplyProperty(const DefinitionProperty& property, TDefinitionLoader& loader);
+    /// The object published under name, or null when there is none.
+    virtual TPropertyObject* NestedObject(std::string_view name);
+    /// What definition errors call this object.
+    virtual std::string DisplayName() const { return "the object"; }
+};
+
+/// Applies property to target. A dotted name is walked from target through the nested objects
+/// its segments name, and the last segment is applied to the object found; a segment that names
+/// no object is a definition error naming the line.
+void ApplyDefinitionProperty(TPropertyObject& target, const DefinitionProperty& property,
+                             TDefinitionLoader& loader);
+
+class TComponent : public TPropertyObject {
 public:
     TComponent() = default;
     ~TComponent() override = default;
@@ -61,9 +85,8 @@ public:
 
     const std::string& Name() const noexcept { return name_; }
     void SetName(std::string name) { name_ = std::move(name); }
+    std::string DisplayName() const override { return name_; }
 
-    /// Applies one stored property; unknown properties are a definition error.
-    virtual void ApplyProperty(const DefinitionProperty& property, TDefinitionLoader& loader);
     /// Called once every component of the form exists and every reference is resolved.
     virtual void Loaded() {}
 
@@ -74,7 +97,7 @@ private:
 /// What a control asks of its window when it is created.
 struct TCreateParams {
     std::string className; // a system class (subclassed) or one registered for this control
-    bool ownClass = false; // register className with the common window procedure
+    bool ownClass = false; // register className with the framework's window procedure
     UINT classStyle = CS_DBLCLKS;
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
@@ -84,13 +107,24 @@ struct TCreateParams {
     HMENU menuOrId = nullptr;
 };
 
-class TWinControl : public TComponent {
+/// A control with a window of its own. Its window procedure is one switch that cracks each
+/// message into the typed arguments of a handler (the WM_, CM_ and CN_ members below), which a
+/// derived control overrides; what no handler takes goes to DefaultHandler.
+///
+/// Painting: WM_PAINT and WM_PRINTCLIENT end in PaintWindow(dc) (a subclassed system window
+/// without DoubleBuffered paints as its class always does); with DoubleBuffered the paint goes
+/// through a 32-bit off-screen bitmap that is erased and painted, then copied to the screen. The
+/// erase request (WM_ERASEBKGND) draws when NeedsEraseBackground says so (EraseBackground, or the
+/// system class's erase), else it is answered as done without drawing.
+///
+/// Notifications a child sends its parent (WM_COMMAND, WM_NOTIFY, WM_DRAWITEM) come back to the
+/// child as CN_COMMAND, CN_NOTIFY and CN_DRAWITEM. The window's own mouse input makes
+/// CM_MOUSEENTER and CM_MOUSELEAVE, sent to the control with itself as argument.
+class TWinControl : public TComponent, public TWindowObject {
 public:
     TWinControl();
     ~TWinControl() override;
 
-    HWND Handle() const noexcept { return window_; }
-    bool HandleAllocated() const noexcept { return window_ != nullptr; }
     TWinControl* Parent() const noexcept { return parent_; }
     void SetParent(TWinControl* parent);
 
@@ -98,6 +132,8 @@ public:
     void CreateHandle();
     /// The control object of a window created by this framework, or null.
     static TWinControl* FromHandle(HWND window) noexcept;
+    /// Sends a message to the control's window; 0 when it has none.
+    LRESULT Perform(UINT message, WPARAM wParam, LPARAM lParam);
 
     // Geometry in pixels of this screen.
     int Left() const noexcept { return left_; }
@@ -105,6 +141,7 @@ public:
     int Width() const noexcept { return width_; }
     int Height() const noexcept { return height_; }
     void SetBounds(int left, int top, int width, int height);
+    RECT ClientRect() const;
 
     const std::string& Caption() const noexcept { return caption_; }
     void SetCaption(const std::string& caption);
@@ -113,44 +150,84 @@ public:
     bool Visible() const noexcept { return visible_; }
     void SetVisible(bool visible);
     int TabOrder() const noexcept { return tabOrder_; }
-    TColor Color() const noexcept { return color_; }
+    /// The background colour: the parent's while ParentColor is set.
+    TColor Color() const noexcept;
+    /// Sets the colour; ParentColor is cleared.
     void SetColor(TColor color);
+    bool ParentColor() const noexcept { return parentColor_; }
+    void SetParentColor(bool parentColor);
+    /// The parent's image shows behind the control (text of a static child, an erase).
+    bool ParentBackground() const noexcept { return parentBackground_; }
+    void SetParentBackground(bool parentBackground);
+    /// The control draws no background of its own; what lies behind it shows.
+    bool Transparent() const noexcept { return transparent_; }
+    void SetTransparent(bool transparent);
+    bool DoubleBuffered() const noexcept { return doubleBuffered_; }
+    void SetDoubleBuffered(bool doubleBuffered) noexcept { doubleBuffered_ = doubleBuffered; }
     const TFont& Font() const noexcept { return font_; }
     /// The font's handle; created on first use.
     HFONT FontHandle() const { return font_.Handle(); }
     const std::vector<TWinControl*>& Controls() const noexcept { return children_; }
+    /// The mouse is over the control (between CM_MOUSEENTER and CM_MOUSELEAVE).
+    bool MouseInControl() const noexcept { return mouseInControl_; }
+
+    /// Draws the parent's image of the area under this control into dc, in this control's client
+    /// coordinates: the parent erases and prints its client area into it (as the theme library's
+    /// DrawThemeParentBackground does), clipped to rect (the whole client area when null).
+    void PaintParentBackground(HDC dc, const RECT* rect = nullptr);
 
     void ApplyProperty(const DefinitionProperty& property, TDefinitionLoader& loader) override;
     void Loaded() override;
 
 protected:
     virtual void CreateParams(TCreateParams& params);
-    /// Handles one message; the default gives it to DefaultHandler after the common handling
-    /// (cursor, reflected notifications and commands, colours of static children; a top-level
-    /// window passes WM_SYSCOLORCHANGE on to every window inside it).
-    virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
-    /// The system's handling: the subclassed class's procedure or DefWindowProc.
-    LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
-    /// A WM_NOTIFY sent by this control's window to its parent; true when handled.
-    virtual bool Notify(NMHDR& header, LRESULT& result);
-    /// A WM_COMMAND sent by this control's window to its parent; true when handled.
-    virtual bool Command(WORD code, LRESULT& result);
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     /// Called after the window exists.
     virtual void CreateWnd() {}
     /// The scale the definition was applied with (pixels of this screen per 96).
     int Scale(int designPixels) const;
+
+    /// Draws the control into dc: the system class's paint (WM_PAINT with the DC) for a
+    /// subclassed window, nothing for a window of the framework's own class (TCustomControl draws
+    /// through Paint).
+    virtual void PaintWindow(HDC dc);
+    /// Whether WM_ERASEBKGND draws the background (true) or is answered as done (false).
+    virtual bool NeedsEraseBackground() const { return true; }
+    /// Draws the background of a window of the framework's own class into dc: the parent's image
+    /// with ParentBackground or Transparent, the colour otherwise. (A subclassed window erases
+    /// through its system class.)
+    virtual void EraseBackground(HDC dc);
+
+    // Typed handlers of the window procedure.
+    virtual LRESULT WMSetCursor(HWND window, UINT hitTest, UINT mouseMessage);
+    virtual LRESULT WMCommand(WORD id, WORD code, HWND control);
+    virtual LRESULT WMNotify(WPARAM id, NMHDR& header);
+    virtual LRESULT WMDrawItem(WPARAM id, DRAWITEMSTRUCT& item);
+    virtual LRESULT WMCtlColor(UINT message, HDC dc, HWND child);
+    virtual LRESULT WMSysColorChange();
+    virtual LRESULT WMPaint(HDC dc);
+    virtual LRESULT WMPrintClient(HDC dc, UINT flags);
+    virtual LRESULT WMEraseBkgnd(HDC dc);
+    virtual LRESULT WMMouseMove(UINT keys, int x, int y);
+    virtual LRESULT WMMouseLeave();
+    virtual LRESULT WMSetFocus(HWND previous);
+    virtual LRESULT CMMouseEnter(TWinControl* control);
+    virtual LRESULT CMMouseLeave(TWinControl* control);
+    virtual LRESULT CMFocusChanged(TWinControl* focused);
+    /// A WM_COMMAND this control's window sent to its parent; 0 unless handled.
+    virtual LRESULT CNCommand(WORD code);
+    /// A WM_NOTIFY this control's window sent to its parent.
+    virtual LRESULT CNNotify(NMHDR& header);
+    /// A WM_DRAWITEM about this (owner-drawn) control.
+    virtual LRESULT CNDrawItem(DRAWITEMSTRUCT& item);
 
     HCURSOR cursor_ = nullptr; // null: the class cursor
     bool tabStop_ = false;
     int dpi_ = 96;
 
 private:
-    static LRESULT CALLBACK StaticWndProc(HWND, UINT, WPARAM, LPARAM);
-    void Attach(HWND window);
-    void Detach();
+    void Changed(); // the look changed: brushes go, the window repaints
 
-    HWND window_ = nullptr;
-    WNDPROC systemProc_ = nullptr;
     TWinControl* parent_ = nullptr;
     std::vector<TWinControl*> children_;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -158,6 +235,9 @@ private:
     bool enabled_ = true, visible_ = true;
     int tabOrder_ = -1;
     TColor color_ = clBtnFace;
+    bool parentColor_ = false, parentBackground_ = false, transparent_ = false;
+    bool doubleBuffered_ = false;
+    bool mouseInControl_ = false;
     TFont font_;
     bool parentFont_ = true;
     UniqueBrush colorBrush_;
@@ -166,7 +246,29 @@ private:
     friend class TForm;
 };
 
-/// The single value of a property as true or false.
+/// A control of the framework's own window class that draws itself: WM_PAINT and WM_PRINTCLIENT
+/// end in Paint on a canvas over the DC. The background erase is skipped unless
+/// NeedsEraseBackground is overridden, since Paint covers the whole client area.
+class TCustomControl : public TWinControl {
+public:
+    /// The canvas Paint draws on; between paints it draws on the window (GetDC).
+    TCanvas& Canvas() noexcept;
+
+protected:
+    TCustomControl();
+    ~TCustomControl() override;
+    void CreateParams(TCreateParams& params) override;
+    void PaintWindow(HDC dc) override;
+    bool NeedsEraseBackground() const override { return false; }
+    /// Draws the control; the canvas is set to the DC being painted.
+    virtual void Paint(TCanvas& canvas) = 0;
+
+private:
+    class ControlCanvas;
+    std::unique_ptr<ControlCanvas> canvas_;
+};
+
+/// The single value of a property as true or false (either case: true, True).
 bool ParseBoolean(const DefinitionProperty& property);
 /// The colour of a property's value at index: a number or a colour name (clWhite, clBtnFace, ...).
 TColor ParseColor(const DefinitionProperty& property, size_t index = 0);

@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "framework/ExceptionReport.h"
 #include "framework/Exceptions.h"
+#include "framework/StdCtrls.h"
 
 #include <algorithm>
 #include <climits>
@@ -69,7 +70,7 @@ const EventHandler& TForm::FindHandler(const DefinitionProperty& property) {
 void TForm::Reference(const DefinitionProperty& property, std::function<void(TComponent*)> assign) {
     property.ExpectCount(1);
     property.Identifier(); // a name, checked now
-    fixups_.emplace_back(&property, std::move(assign));
+    fixups_.emplace_back(property, std::move(assign));
 }
 
 void TForm::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& loader) {
@@ -153,14 +154,13 @@ void TForm::CreateFromDefinition() {
     if (built_)
         throw EInvalidOperation("The form " + className_ + " is already built");
     built_ = true;
-    // Kept to the end: the fix-ups point into it.
     const DefinitionNode definition = ReadDefinition();
     if (definition.className != className_)
         throw EDefinitionError(definition.source + ": the definition is of class " +
                                definition.className + ", not " + className_);
     SetName(definition.name);
     for (const auto& p : definition.properties)
-        ApplyProperty(p, *this);
+        ApplyDefinitionProperty(*this, p, *this);
     CreateHandle();
     // AdjustWindowRectEx does not know about wrapped menus or themed frames; make the client
     // area exactly the stored size.
@@ -175,10 +175,10 @@ void TForm::CreateFromDefinition() {
     CreateChildren(definition, this);
 
     for (auto& [property, assign] : fixups_) {
-        const std::string& target = property->Identifier();
+        const std::string& target = property.Identifier();
         TComponent* component = FindComponent(target);
         if (!component)
-            property->Fail("no component named " + target);
+            property.Fail("no component named " + target);
         assign(component);
     }
     fixups_.clear();
@@ -214,7 +214,7 @@ void TForm::CreateChildren(const DefinitionNode& node, TWinControl* parent) {
         if (control)
             control->SetParent(parent);
         for (const auto& p : child.properties)
-            raw->ApplyProperty(p, *this);
+            ApplyDefinitionProperty(*raw, p, *this);
         if (control) {
             control->CreateHandle();
             CreateChildren(child, control);
@@ -285,37 +285,99 @@ bool TForm::IsDialogKey(MSG& msg) {
 
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CLOSE:
-        // The main form's closing ends the program; it is not hidden first. Any other form hides.
-        if (Application() && Application()->MainForm() == this)
-            Application()->Terminate();
-        else
-            Hide();
-        return 0;
-    case WM_ERASEBKGND: {
-        RECT r;
-        ::GetClientRect(Handle(), &r);
-        UniqueBrush brush(::CreateSolidBrush(ColorToRGB(Color())));
-        ::FillRect(reinterpret_cast<HDC>(wParam), &r, brush.get());
-        return 1;
-    }
+    case WM_CLOSE: return WMClose();
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = ::GetFocus();
-            if (focus && ::IsChild(Handle(), focus))
-                lastFocus_ = focus;
-            return 0;
-        }
-        if (!::IsIconic(Handle())) {
-            // A form is not a dialog: the system would give the focus to the form itself.
-            FocusFirstControl();
-            return 0;
-        }
-        break;
-    case WM_SETFOCUS: FocusFirstControl(); return 0;
-    default: break;
+        return WMActivate(LOWORD(wParam), HIWORD(wParam) != 0, reinterpret_cast<HWND>(lParam));
+    case DM_GETDEFID: return DMGetDefId();
+    default: return TWinControl::WndProc(message, wParam, lParam);
     }
-    return TWinControl::WndProc(message, wParam, lParam);
+}
+
+LRESULT TForm::WMClose() {
+    // The main form's closing ends the program; it is not hidden first. Any other form hides.
+    if (Application() && Application()->MainForm() == this)
+        Application()->Terminate();
+    else
+        Hide();
+    return 0;
+}
+
+LRESULT TForm::WMActivate(UINT state, bool minimized, HWND other) {
+    if (state == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(Handle(), focus))
+            lastFocus_ = focus;
+        return 0;
+    }
+    if (!minimized && !::IsIconic(Handle())) {
+        // A form is not a dialog: the system would give the focus to the form itself.
+        FocusFirstControl();
+        return 0;
+    }
+    return DefaultHandler(WM_ACTIVATE, MAKEWPARAM(state, minimized),
+                          reinterpret_cast<LPARAM>(other));
+}
+
+LRESULT TForm::WMSetFocus(HWND) {
+    FocusFirstControl();
+    return 0;
+}
+
+namespace {
+/// Every control inside parent, depth first in creation order.
+void CollectControls(const TWinControl& parent, std::vector<TWinControl*>& out) {
+    for (TWinControl* child : parent.Controls()) {
+        out.push_back(child);
+        CollectControls(*child, out);
+    }
+}
+} // namespace
+
+void TForm::FocusChanged(TWinControl* focused) {
+    activeControl_ = focused;
+    // By window: a control told may create or destroy others.
+    std::vector<TWinControl*> controls;
+    CollectControls(*this, controls);
+    std::vector<HWND> windows;
+    for (TWinControl* control : controls)
+        if (control->HandleAllocated())
+            windows.push_back(control->Handle());
+    for (HWND window : windows)
+        ::SendMessageA(window, CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(focused));
+}
+
+TButton* TForm::ActiveDefaultButton() const {
+    if (auto* focused = dynamic_cast<TButton*>(activeControl_);
+        focused && focused->HandleAllocated() && ::GetFocus() == focused->Handle())
+        return focused;
+    std::vector<TWinControl*> controls;
+    CollectControls(*this, controls);
+    for (TWinControl* control : controls)
+        if (auto* button = dynamic_cast<TButton*>(control); button && button->Default())
+            return button;
+    return nullptr;
+}
+
+LRESULT TForm::DMGetDefId() {
+    TButton* button = ActiveDefaultButton();
+    if (!button || !button->HandleAllocated())
+        return 0;
+    return MAKELRESULT(::GetDlgCtrlID(button->Handle()), DC_HASDEFID);
+}
+
+LRESULT TForm::WMCommand(WORD id, WORD code, HWND control) {
+    // Escape in the dialog manager (IsDialogKey) asks for IDCANCEL with no control of that id.
+    if (id == IDCANCEL && !control) {
+        std::vector<TWinControl*> controls;
+        CollectControls(*this, controls);
+        for (TWinControl* c : controls)
+            if (auto* button = dynamic_cast<TButton*>(c);
+                button && button->Cancel() && button->Enabled() && button->Visible()) {
+                button->Click();
+                return 0;
+            }
+    }
+    return TWinControl::WMCommand(id, code, control);
 }
 
 } // namespace framework

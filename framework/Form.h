@@ -8,6 +8,8 @@
 //                    and fields (an unknown name is an error), and runs the creation handler
 //                    inside a guard of its own. TApplication::CreateForm runs it once the form is
 //                    known to the application.
+//                    Keys: Tab moves between controls, Enter presses the active default button,
+//                    Escape the button whose Cancel is set.
 //   TStandaloneForm  a form built at once, outside the application's forms (tests, benchmarks)
 //
 // Not done yet: modal showing.
@@ -23,6 +25,8 @@
 #include <vector>
 
 namespace framework {
+
+class TButton;
 
 class TForm : public TWinControl, public TDefinitionLoader {
 public:
@@ -48,6 +52,19 @@ public:
     TComponent* FindComponent(const std::string& name) const;
     /// True from the start of the form's destruction: events are no longer delivered.
     bool Destroying() const noexcept { return destroying_; }
+
+    /// Tells every control of the form that the focus moved to focused (CM_FOCUSCHANGED), so
+    /// that buttons learn whether they are the active default button now.
+    void FocusChanged(TWinControl* focused);
+    /// The button that Enter presses: the focused control if it is a button, else the button
+    /// whose Default is set (the first in creation order); null when there is none.
+    TButton* ActiveDefaultButton() const;
+    /// The control that last had the focus in this form, or null.
+    TWinControl* ActiveControl() const noexcept { return activeControl_; }
+
+    /// Set by a button with a ModalResult when it is clicked.
+    int ModalResult() const noexcept { return modalResult_; }
+    void SetModalResult(int result) noexcept { modalResult_ = result; }
 
     int ClientWidth() const noexcept { return clientWidth_; }
     int ClientHeight() const noexcept { return clientHeight_; }
@@ -80,6 +97,12 @@ protected:
 
     void CreateParams(TCreateParams& params) override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    virtual LRESULT WMClose();
+    virtual LRESULT WMActivate(UINT state, bool minimized, HWND other);
+    LRESULT WMSetFocus(HWND previous) override;
+    LRESULT WMCommand(WORD id, WORD code, HWND control) override;
+    /// The dialog manager (IsDialogKey) asks which button Enter presses.
+    virtual LRESULT DMGetDefId();
     void ApplyProperty(const DefinitionProperty& property, TDefinitionLoader& loader) override;
 
     // TDefinitionLoader
@@ -96,7 +119,7 @@ private:
     std::map<std::string, EventHandler> handlers_;
     std::map<std::string, std::function<void(TComponent*)>> fields_;
     std::vector<std::unique_ptr<TComponent>> components_;
-    std::vector<std::pair<const DefinitionProperty*, std::function<void(TComponent*)>>> fixups_;
+    std::vector<std::pair<DefinitionProperty, std::function<void(TComponent*)>>> fixups_;
     std::string className_;
     bool built_ = false;
     int screenDpi_ = 96;
@@ -107,6 +130,9 @@ private:
     bool shownOnce_ = false;
     bool destroying_ = false;
     HWND lastFocus_ = nullptr;
+    TWinControl* activeControl_ = nullptr; // cleared by the control when it goes
+    friend class TWinControl;
+    int modalResult_ = 0;
 };
 
 /// A form of type F, constructed with the given arguments and built from its definition at once;

@@ -2,9 +2,10 @@
 //
 // It is a top-level window rather than a message-only one, so that it also receives the
 // broadcasts sent to top-level windows (WM_THEMECHANGED, WM_SYSCOLORCHANGE, WM_SETTINGCHANGE).
+// Work that needs no broadcast (timers) belongs on a message-only window (Timers.h).
 #pragma once
 
-#include "framework/Handles.h"
+#include "framework/WindowObject.h"
 
 #include <functional>
 
@@ -12,21 +13,19 @@ namespace framework {
 
 using MessageHandler = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
 
-class THiddenWindow {
+class THiddenWindow : private TWindowObject {
 public:
     /// Creates the window; every message goes to handler, inside a guard that reports an
-    /// escaping exception through HandleException (the message then gets DefWindowProc's result).
+    /// escaping exception through HandleException (the message then answers 0).
     explicit THiddenWindow(MessageHandler handler);
-    ~THiddenWindow();
-    THiddenWindow(const THiddenWindow&) = delete;
-    THiddenWindow& operator=(const THiddenWindow&) = delete;
+    /// Detaches first: the window's last messages no longer reach the handler.
+    ~THiddenWindow() override;
 
-    HWND Handle() const noexcept { return window_.get(); }
+    using TWindowObject::Handle;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     MessageHandler handler_;
-    UniqueHwnd window_;
 };
 
 } // namespace framework

@@ -1,10 +1,14 @@
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
+#include "framework/StdCtrls.h"
+#include "framework/Timers.h"
 #include "framework/TreeView.h"
 
 namespace framework {
 
 void RegisterStandardClasses() {
+    RegisterControlClass("TButton", [] { return std::make_unique<TButton>(); });
+    RegisterControlClass("TTimer", [] { return std::make_unique<TTimer>(); });
     RegisterControlClass("TTreeView", [] { return std::make_unique<TTreeView>(); });
     RegisterControlClass("TImageList", [] { return std::make_unique<TImageList>(); });
 }

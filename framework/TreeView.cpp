@@ -263,52 +263,60 @@ void TTreeView::EndUpdate() {
     }
 }
 
-bool TTreeView::Notify(NMHDR& header, LRESULT& result) {
+LRESULT TTreeView::CNNotify(NMHDR& header) {
     // The control sends ANSI or Unicode notifications depending on its parent; the structures
     // differ only in the text pointers, which are not read here.
     auto& tv = reinterpret_cast<NMTREEVIEWA&>(header);
     switch (header.code) {
     case TVN_SELCHANGEDA:
-    case TVN_SELCHANGEDW:
-        if (OnChange && EventsAllowed(*this))
-            OnChange(this, NodeFromItem(tv.itemNew.hItem));
-        return true;
+    case TVN_SELCHANGEDW: return TVNSelChanged(tv.itemNew.hItem);
     case TVN_ITEMEXPANDINGA:
-    case TVN_ITEMEXPANDINGW:
-        if (tv.action & TVE_COLLAPSE) {
-            bool allow = true;
-            if (OnCollapsing && EventsAllowed(*this))
-                OnCollapsing(this, NodeFromItem(tv.itemNew.hItem), allow);
-            if (!allow) {
-                refusedCollapse_.insert(tv.itemNew.hItem);
-                result = TRUE;
-                return true;
-            }
-            refusedCollapse_.erase(tv.itemNew.hItem);
-        }
-        result = FALSE;
-        return true;
+    case TVN_ITEMEXPANDINGW: return TVNItemExpanding(tv.action, tv.itemNew.hItem);
     case TVN_ITEMEXPANDEDA:
-    case TVN_ITEMEXPANDEDW:
-        // Wine collapses a node even when the expanding notification refused it; undo that.
-        if ((tv.action & TVE_COLLAPSE) && refusedCollapse_.erase(tv.itemNew.hItem))
-            ::SendMessageA(Handle(), TVM_EXPAND, TVE_EXPAND,
-                           reinterpret_cast<LPARAM>(tv.itemNew.hItem));
-        return true;
+    case TVN_ITEMEXPANDEDW: return TVNItemExpanded(tv.action, tv.itemNew.hItem);
     case TVN_DELETEITEMA:
-    case TVN_DELETEITEMW:
-        refusedCollapse_.erase(tv.itemOld.hItem);
-        nodes_.erase(tv.itemOld.hItem);
-        return true;
+    case TVN_DELETEITEMW: return TVNDeleteItem(tv.itemOld.hItem);
     case TVN_BEGINLABELEDITA:
-    case TVN_BEGINLABELEDITW: result = readOnly_ ? TRUE : FALSE; return true;
+    case TVN_BEGINLABELEDITW: return readOnly_ ? TRUE : FALSE;
     case TVN_ENDLABELEDITA:
     case TVN_ENDLABELEDITW:
         // Accept the new caption; only the text shown changes.
-        result = reinterpret_cast<NMTVDISPINFOA&>(header).item.pszText != nullptr;
-        return true;
-    default: return false;
+        return reinterpret_cast<NMTVDISPINFOA&>(header).item.pszText != nullptr;
+    default: return 0;
     }
+}
+
+LRESULT TTreeView::TVNSelChanged(HTREEITEM item) {
+    if (OnChange && EventsAllowed(*this))
+        OnChange(this, NodeFromItem(item));
+    return 0;
+}
+
+LRESULT TTreeView::TVNItemExpanding(UINT action, HTREEITEM item) {
+    if (!(action & TVE_COLLAPSE))
+        return FALSE;
+    bool allow = true;
+    if (OnCollapsing && EventsAllowed(*this))
+        OnCollapsing(this, NodeFromItem(item), allow);
+    if (!allow) {
+        refusedCollapse_.insert(item);
+        return TRUE;
+    }
+    refusedCollapse_.erase(item);
+    return FALSE;
+}
+
+LRESULT TTreeView::TVNItemExpanded(UINT action, HTREEITEM item) {
+    // Wine collapses a node even when the expanding notification refused it; undo that.
+    if ((action & TVE_COLLAPSE) && refusedCollapse_.erase(item))
+        ::SendMessageA(Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+    return 0;
+}
+
+LRESULT TTreeView::TVNDeleteItem(HTREEITEM item) {
+    refusedCollapse_.erase(item);
+    nodes_.erase(item);
+    return 0;
 }
 
 } // namespace framework

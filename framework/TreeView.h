@@ -96,7 +96,11 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
-    bool Notify(NMHDR& header, LRESULT& result) override;
+    LRESULT CNNotify(NMHDR& header) override;
+    LRESULT TVNSelChanged(HTREEITEM item);
+    LRESULT TVNItemExpanding(UINT action, HTREEITEM item);
+    LRESULT TVNItemExpanded(UINT action, HTREEITEM item);
+    LRESULT TVNDeleteItem(HTREEITEM item);
 
 private:
     friend class TTreeNode;

@@ -2,6 +2,7 @@
 #include "framework/ExceptionReport.h"
 #include "framework/Exceptions.h"
 #include "framework/HiddenWindow.h"
+#include "framework/Timers.h"
 #include "tests/support/MessageBoxWatcher.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +121,77 @@ TEST(MessageLoop, ACaptureHolderThatFailsOnCancelModeIsToldOnceAndLosesTheCaptur
     }
     EXPECT_EQ(cancels, 1) << "the nested report must not cancel again";
     EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+TEST(Timers, RunOnOneMessageOnlyWindowAndAreNeverCalledOnceStoppedOrGone) {
+    framework::TApplication app;
+    auto first = std::make_unique<framework::TTimer>();
+    framework::TTimer second, stopped;
+    HWND window = framework::TTimer::TimerWindow();
+    // Message-only: no broadcast reaches it, and it is no top-level window.
+    EXPECT_EQ(::FindWindowExA(HWND_MESSAGE, nullptr, "OrdanelTimerWindow", nullptr), window);
+    bool topLevel = false;
+    ::EnumWindows(
+        [](HWND w, LPARAM found) -> BOOL {
+            if (w == framework::TTimer::TimerWindow())
+                *reinterpret_cast<bool*>(found) = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&topLevel));
+    EXPECT_FALSE(topLevel);
+    EXPECT_NE(::GetAncestor(window, GA_PARENT), ::GetDesktopWindow());
+
+    int firstTicks = 0, secondTicks = 0, stoppedTicks = 0;
+    first->SetInterval(10);
+    second.SetInterval(10);
+    stopped.SetEnabled(false);
+    first->OnTimer = [&](framework::TObject* sender) {
+        EXPECT_EQ(sender, first.get());
+        ++firstTicks;
+    };
+    second.OnTimer = [&](framework::TObject*) {
+        if (++secondTicks == 2)
+            throw framework::Exception("Tick failed");
+        if (secondTicks == 4)
+            first.reset(); // destroyed by another timer's tick
+    };
+    stopped.OnTimer = [&](framework::TObject*) { ++stoppedTicks; };
+    testsupport::MessageBoxWatcher watcher;
+    for (DWORD start = ::GetTickCount(); secondTicks < 8 && ::GetTickCount() - start < 10000;)
+        app.HandleMessage();
+    EXPECT_GE(secondTicks, 8) << "the failing tick was reported and the timer went on";
+    EXPECT_EQ(watcher.Wait().text, "Tick failed.");
+    EXPECT_GE(firstTicks, 1);
+    // Queued ticks for every id (the destroyed and the disabled timer's among them) reach only
+    // the running timer.
+    int firstBefore = firstTicks, secondBefore = secondTicks;
+    for (WPARAM id = 1; id < 256; ++id)
+        ::PostMessageA(window, WM_TIMER, id, 0);
+    second.SetEnabled(false);
+    app.ProcessMessages();
+    EXPECT_EQ(firstTicks, firstBefore);
+    EXPECT_EQ(secondTicks, secondBefore);
+    EXPECT_EQ(stoppedTicks, 0);
+    second.SetInterval(100000); // runs, but its own ticks stay away
+    second.SetEnabled(true);
+    for (WPARAM id = 1; id < 256; ++id)
+        ::PostMessageA(window, WM_TIMER, id, 0);
+    app.ProcessMessages();
+    EXPECT_EQ(secondTicks, secondBefore + 1);
+}
+
+TEST(Timers, TheWindowGoesWithTheLastTimer) {
+    HWND window = nullptr;
+    {
+        framework::TTimer a;
+        {
+            framework::TTimer b;
+            window = framework::TTimer::TimerWindow();
+        }
+        EXPECT_EQ(framework::TTimer::TimerWindow(), window);
+    }
+    EXPECT_EQ(framework::TTimer::TimerWindow(), nullptr);
+    EXPECT_FALSE(::IsWindow(window));
 }
 
 TEST(StartupError, TextNamesClassModuleOffsetAndMessage) {

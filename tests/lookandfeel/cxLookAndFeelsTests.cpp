@@ -713,9 +713,9 @@ TEST_F(LookAndFeel, AssignedSettingsRoundTripThroughADefinition) {
 }
 
 TEST_F(LookAndFeel, DefinitionValuesThatAreNotSettingsFailNamingTheLine) {
-    const char* bad[] = {
-        "Kind: lfMetal",         "Kind: 2",        "Kind: lfFlat lfStandard", "NativeStyle: Yes",
-        "NativeStyle: \"true\"", "NativeStyle: 1", "NativeStyle: True"};
+    const char* bad[] = {"Kind: lfMetal",           "Kind: 2",
+                         "Kind: lfFlat lfStandard", "NativeStyle: Yes",
+                         "NativeStyle: \"true\"",   "NativeStyle: 1"};
     for (const char* line : bad) {
         SCOPED_TRACE(line);
         const auto node = framework::ParseDefinition(
