@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -426,9 +427,9 @@ TEST(Arrows, DropDownArrowMovesWhenPressedAndIsEmbossedWhenDisabled) {
     EXPECT_TRUE(surface.HasColor(13, 10, Sys(COLOR_BTNHIGHLIGHT)));
 }
 
-TEST(EmptyRectangles, DrawNothing) {
-    const TcxCustomLookAndFeelPainter* painters[] = {&Standard, &Flat, &UltraFlat, &Office11,
-                                                     &WinXP};
+/// Every drawing operation of each painter leaves the surface alone for empty rectangles.
+void ExpectNothingDrawnIntoEmptyRectangles(
+    std::initializer_list<const TcxCustomLookAndFeelPainter*> painters) {
     for (const RECT& r : {RECT{5, 5, 5, 5}, RECT{5, 5, 5, 15}, RECT{9, 9, 3, 3}}) {
         for (const TcxCustomLookAndFeelPainter* painter : painters) {
             SCOPED_TRACE(static_cast<int>(painter->Style()));
@@ -443,6 +444,10 @@ TEST(EmptyRectangles, DrawNothing) {
             EXPECT_TRUE(surface.Untouched());
         }
     }
+}
+
+TEST(EmptyRectangles, DrawNothing) {
+    ExpectNothingDrawnIntoEmptyRectangles({&Standard, &Flat, &UltraFlat, &Office11, &WinXP});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -576,6 +581,11 @@ TEST_F(ThemedPainter, StyleOnListViewBorderKeepsTheInsideAndTheClipRegion) {
     lookandfeel::DrawThemeBackground(theme, want.dc(), 5, 0, rect);
     for (int x = 2; x < 38; ++x)
         EXPECT_EQ(got.Bgra(x, 2), want.Bgra(x, 2)) << x;
+}
+
+TEST_F(ThemedPainter, StyleOnDrawsNothingIntoEmptyRectangles) {
+    Start(true);
+    ExpectNothingDrawnIntoEmptyRectangles({&WinXP});
 }
 
 TEST_F(ThemedPainter, StyleOffFallsBackToTheStandardBehaviour) {
