@@ -528,8 +528,10 @@ void TcxWinXPLookAndFeelPainter::PaintControlBorder(TcxCanvas& canvas, const REC
     if (HTHEME theme = Theme(ThemedObjectType::ListView)) {
         HDC dc = canvas.Handle();
         SavedDcState saved(dc);
-        const RECT inner = Deflated(rect, 1);
-        ::ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+        // A border one pixel thin has no inside; GDI would take the inverted rectangle as the one
+        // between its corners and keep part of the border from being drawn.
+        if (const RECT inner = Deflated(rect, 1); !IsEmpty(inner))
+            ::ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
         lookandfeel::DrawThemeBackground(theme, dc, kListViewBorderPart, 0, rect);
         return;
     }

@@ -570,17 +570,34 @@ TEST_F(ThemedPainter, StyleOnListViewBorderKeepsTheInsideAndTheClipRegion) {
     HTHEME theme = OpenThemeHandle(ThemedObjectType::ListView);
     ASSERT_NE(theme, nullptr);
     EXPECT_EQ(WinXP.ControlBorderWidth(), 1);
-    DibSurface got(40, 20), want(40, 20);
-    Painting p(got);
-    const RECT rect{2, 2, 38, 18};
-    const auto before = testsupport::DcSnapshot::Of(got.dc());
-    WinXP.PaintControlBorder(p.cx, rect);
-    EXPECT_EQ(testsupport::DcSnapshot::Of(got.dc()), before);
-    EXPECT_TRUE(got.InsideUntouched(RECT{3, 3, 37, 17}));
-    ::ExcludeClipRect(want.dc(), 3, 3, 37, 17);
-    lookandfeel::DrawThemeBackground(theme, want.dc(), 5, 0, rect);
-    for (int x = 2; x < 38; ++x)
-        EXPECT_EQ(got.Bgra(x, 2), want.Bgra(x, 2)) << x;
+    struct Case {
+        RECT rect;
+        std::optional<RECT> inside; // kept from the theme part; none for a border 1 pixel thin
+    };
+    const Case cases[] = {
+        {{2, 2, 38, 18}, RECT{3, 3, 37, 17}},
+        {{2, 2, 3, 18}, std::nullopt},
+        {{2, 2, 38, 3}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rect.right);
+        DibSurface got(40, 20), want(40, 20);
+        Painting p(got);
+        const auto before = testsupport::DcSnapshot::Of(got.dc());
+        WinXP.PaintControlBorder(p.cx, c.rect);
+        EXPECT_EQ(testsupport::DcSnapshot::Of(got.dc()), before);
+        if (c.inside) {
+            EXPECT_TRUE(got.InsideUntouched(*c.inside));
+            ::ExcludeClipRect(want.dc(), c.inside->left, c.inside->top, c.inside->right,
+                              c.inside->bottom);
+        }
+        lookandfeel::DrawThemeBackground(theme, want.dc(), 5, 0, c.rect);
+        int differing = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 40; ++x)
+                differing += got.Bgra(x, y) != want.Bgra(x, y);
+        EXPECT_EQ(differing, 0);
+    }
 }
 
 TEST_F(ThemedPainter, StyleOnDrawsNothingIntoEmptyRectangles) {
