@@ -17,6 +17,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -542,7 +543,10 @@ TEST_F(ThemedPainter, StyleOnPaintsTheThemePartAndTextOnly) {
     Start(true);
     HTHEME theme = OpenThemeHandle(ThemedObjectType::Button);
     ASSERT_NE(theme, nullptr);
-    for (TcxButtonState state : {cxbsNormal, cxbsHot, cxbsPressed, cxbsDisabled}) {
+    // The part's state ids, written out rather than taken from the painter.
+    const std::pair<TcxButtonState, int> states[] = {
+        {cxbsDefault, 5}, {cxbsNormal, 1}, {cxbsHot, 2}, {cxbsPressed, 3}, {cxbsDisabled, 4}};
+    for (const auto& [state, id] : states) {
         SCOPED_TRACE(state);
         DibSurface got(233, 25), want(233, 25);
         Painting p(got), q(want);
@@ -550,7 +554,6 @@ TEST_F(ThemedPainter, StyleOnPaintsTheThemePartAndTextOnly) {
         WinXP.PaintButton(p.cx, got.bounds(), kCaption, state, false, framework::clRed,
                           framework::clRed);
         ASSERT_TRUE(q.canvas.RequiredState(framework::csHandleValid | framework::csFontValid));
-        const int id = TcxWinXPLookAndFeelPainter::ButtonStateId(state);
         const RECT r = want.bounds();
         lookandfeel::DrawThemeBackground(theme, want.dc(), 1, id, r);
         lookandfeel::DrawThemeText(theme, want.dc(), 1, id, L"Remove", -1, 37, 0, &r);
