@@ -504,6 +504,9 @@ TColor TcxWinXPLookAndFeelPainter::DefaultColor(TcxDefaultColor which) const {
 void TcxWinXPLookAndFeelPainter::PaintArrowButton(TcxCanvas& canvas, const RECT& rect,
                                                   TcxButtonState state, ArrowDirection direction,
                                                   bool asButton) const {
+    // The theme draws a part of its own size into an empty rectangle, even outside it.
+    if (IsEmpty(rect))
+        return;
     if (HTHEME theme = Theme(ThemedObjectType::ScrollBar)) {
         static constexpr int kOffset[] = {1, 1, 2, 3, 4}; // default, normal, hot, pressed, disabled
         const int stateId = 4 * static_cast<int>(direction) + kOffset[state <= 4 ? state : 1];
@@ -520,11 +523,15 @@ int TcxWinXPLookAndFeelPainter::ControlBorderWidth() const {
 }
 
 void TcxWinXPLookAndFeelPainter::PaintControlBorder(TcxCanvas& canvas, const RECT& rect) const {
+    if (IsEmpty(rect))
+        return;
     if (HTHEME theme = Theme(ThemedObjectType::ListView)) {
         HDC dc = canvas.Handle();
         SavedDcState saved(dc);
-        const RECT inner = Deflated(rect, 1);
-        ::ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+        // A border one pixel thin has no inside; GDI would take the inverted rectangle as the one
+        // between its corners and keep part of the border from being drawn.
+        if (const RECT inner = Deflated(rect, 1); !IsEmpty(inner))
+            ::ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
         lookandfeel::DrawThemeBackground(theme, dc, kListViewBorderPart, 0, rect);
         return;
     }
@@ -620,6 +627,8 @@ void TcxWinXPLookAndFeelPainter::PaintButton(TcxCanvas& canvas, const RECT& rect
 
 void TcxWinXPLookAndFeelPainter::PaintButtonFace(TcxCanvas& canvas, const RECT& rect,
                                                  TcxButtonState state) const {
+    if (IsEmpty(rect))
+        return;
     if (HTHEME theme = Theme(ThemedObjectType::Button);
         theme && SUCCEEDED(lookandfeel::DrawThemeBackground(theme, canvas.Handle(), kPushButtonPart,
                                                             ButtonStateId(state), rect)))

@@ -14,8 +14,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -426,9 +428,9 @@ TEST(Arrows, DropDownArrowMovesWhenPressedAndIsEmbossedWhenDisabled) {
     EXPECT_TRUE(surface.HasColor(13, 10, Sys(COLOR_BTNHIGHLIGHT)));
 }
 
-TEST(EmptyRectangles, DrawNothing) {
-    const TcxCustomLookAndFeelPainter* painters[] = {&Standard, &Flat, &UltraFlat, &Office11,
-                                                     &WinXP};
+/// Every drawing operation of each painter leaves the surface alone for empty rectangles.
+void ExpectNothingDrawnIntoEmptyRectangles(
+    std::initializer_list<const TcxCustomLookAndFeelPainter*> painters) {
     for (const RECT& r : {RECT{5, 5, 5, 5}, RECT{5, 5, 5, 15}, RECT{9, 9, 3, 3}}) {
         for (const TcxCustomLookAndFeelPainter* painter : painters) {
             SCOPED_TRACE(static_cast<int>(painter->Style()));
@@ -443,6 +445,10 @@ TEST(EmptyRectangles, DrawNothing) {
             EXPECT_TRUE(surface.Untouched());
         }
     }
+}
+
+TEST(EmptyRectangles, DrawNothing) {
+    ExpectNothingDrawnIntoEmptyRectangles({&Standard, &Flat, &UltraFlat, &Office11, &WinXP});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -537,7 +543,10 @@ TEST_F(ThemedPainter, StyleOnPaintsTheThemePartAndTextOnly) {
     Start(true);
     HTHEME theme = OpenThemeHandle(ThemedObjectType::Button);
     ASSERT_NE(theme, nullptr);
-    for (TcxButtonState state : {cxbsNormal, cxbsHot, cxbsPressed, cxbsDisabled}) {
+    // The part's state ids, written out rather than taken from the painter.
+    const std::pair<TcxButtonState, int> states[] = {
+        {cxbsDefault, 5}, {cxbsNormal, 1}, {cxbsHot, 2}, {cxbsPressed, 3}, {cxbsDisabled, 4}};
+    for (const auto& [state, id] : states) {
         SCOPED_TRACE(state);
         DibSurface got(233, 25), want(233, 25);
         Painting p(got), q(want);
@@ -545,7 +554,6 @@ TEST_F(ThemedPainter, StyleOnPaintsTheThemePartAndTextOnly) {
         WinXP.PaintButton(p.cx, got.bounds(), kCaption, state, false, framework::clRed,
                           framework::clRed);
         ASSERT_TRUE(q.canvas.RequiredState(framework::csHandleValid | framework::csFontValid));
-        const int id = TcxWinXPLookAndFeelPainter::ButtonStateId(state);
         const RECT r = want.bounds();
         lookandfeel::DrawThemeBackground(theme, want.dc(), 1, id, r);
         lookandfeel::DrawThemeText(theme, want.dc(), 1, id, L"Remove", -1, 37, 0, &r);
@@ -565,17 +573,39 @@ TEST_F(ThemedPainter, StyleOnListViewBorderKeepsTheInsideAndTheClipRegion) {
     HTHEME theme = OpenThemeHandle(ThemedObjectType::ListView);
     ASSERT_NE(theme, nullptr);
     EXPECT_EQ(WinXP.ControlBorderWidth(), 1);
-    DibSurface got(40, 20), want(40, 20);
-    Painting p(got);
-    const RECT rect{2, 2, 38, 18};
-    const auto before = testsupport::DcSnapshot::Of(got.dc());
-    WinXP.PaintControlBorder(p.cx, rect);
-    EXPECT_EQ(testsupport::DcSnapshot::Of(got.dc()), before);
-    EXPECT_TRUE(got.InsideUntouched(RECT{3, 3, 37, 17}));
-    ::ExcludeClipRect(want.dc(), 3, 3, 37, 17);
-    lookandfeel::DrawThemeBackground(theme, want.dc(), 5, 0, rect);
-    for (int x = 2; x < 38; ++x)
-        EXPECT_EQ(got.Bgra(x, 2), want.Bgra(x, 2)) << x;
+    struct Case {
+        RECT rect;
+        std::optional<RECT> inside; // kept from the theme part; none for a border 1 pixel thin
+    };
+    const Case cases[] = {
+        {{2, 2, 38, 18}, RECT{3, 3, 37, 17}},
+        {{2, 2, 3, 18}, std::nullopt},
+        {{2, 2, 38, 3}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rect.right);
+        DibSurface got(40, 20), want(40, 20);
+        Painting p(got);
+        const auto before = testsupport::DcSnapshot::Of(got.dc());
+        WinXP.PaintControlBorder(p.cx, c.rect);
+        EXPECT_EQ(testsupport::DcSnapshot::Of(got.dc()), before);
+        if (c.inside) {
+            EXPECT_TRUE(got.InsideUntouched(*c.inside));
+            ::ExcludeClipRect(want.dc(), c.inside->left, c.inside->top, c.inside->right,
+                              c.inside->bottom);
+        }
+        lookandfeel::DrawThemeBackground(theme, want.dc(), 5, 0, c.rect);
+        int differing = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 40; ++x)
+                differing += got.Bgra(x, y) != want.Bgra(x, y);
+        EXPECT_EQ(differing, 0);
+    }
+}
+
+TEST_F(ThemedPainter, StyleOnDrawsNothingIntoEmptyRectangles) {
+    Start(true);
+    ExpectNothingDrawnIntoEmptyRectangles({&WinXP});
 }
 
 TEST_F(ThemedPainter, StyleOffFallsBackToTheStandardBehaviour) {
