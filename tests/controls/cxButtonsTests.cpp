@@ -181,6 +181,15 @@ TEST_F(ButtonTest, HotWhileTheCursorIsOverItAlsoWhenOnlyTheTrackingTimerSeesTheL
         ASSERT_TRUE(PumpUntil([&] { return button.MouseInside(); }));
         EXPECT_EQ(button.DrawState(), cxbsHot);
         EXPECT_TRUE(IsMouseTracking(&button));
+        {
+            MessageRecorder paints({form->Handle()}, {WM_DRAWITEM});
+            for (int dx : {-20, -10, 10, 20}) {
+                MouseTo({Centre(button).x + dx, Centre(button).y});
+                Pump(20);
+            }
+            EXPECT_EQ(paints.Count(0, WM_DRAWITEM), 0)
+                << "moves inside a hot button repaint nothing";
+        }
         MessageRecorder log({button.Handle()}, {CM_MOUSELEAVE});
         if (!frameworkLeave) {
             TRACKMOUSEEVENT cancel{sizeof cancel, TME_LEAVE | TME_CANCEL, button.Handle(), 0};
@@ -298,6 +307,37 @@ TEST_F(ButtonTest, DropDownOpensItsMenuBelowOrAboveNearTheBottomOfTheWorkArea) {
     MenuWatcher choose([] { Keys({VK_DOWN, VK_RETURN}); });
     MouseTo(Centre(button), kClick);
     EXPECT_TRUE(PumpUntil([&] { return chosen == 1; }));
+}
+
+TEST_F(ButtonTest, AtAnEdgeOfTheWorkAreaTheMenuOpensTowardsTheMonitor) {
+    framework::TPopupMenu menu;
+    menu.Add("One");
+    framework::TPopupAlignment seen = framework::paCenter;
+    menu.OnPopup = [&](framework::TObject*) { seen = menu.Alignment(); };
+    auto& button = AddButton(10, 170, 80, 25);
+    button.SetKind(cxbkDropDown);
+    button.SetDropDownMenu(&menu);
+    button.SetPopupAlignment(framework::paCenter);
+    const RECT work = GetWorkArea(Centre(button));
+    struct Case {
+        const char* name;
+        int centreX; // where the button's centre goes on the screen
+        framework::TPopupAlignment expected;
+    };
+    const Case cases[] = {{"left edge", work.left, framework::paLeft},
+                          {"right edge", work.right, framework::paRight},
+                          {"inside", (work.left + work.right) / 2, framework::paCenter}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RECT formRect;
+        ::GetWindowRect(form->Handle(), &formRect);
+        MoveForm(formRect.left + c.centreX - Centre(button).x, formRect.top);
+        MenuWatcher watcher;
+        button.DropDown();
+        ASSERT_TRUE(PumpUntil([&] { return watcher.seen && !button.MenuShown(); }));
+        EXPECT_EQ(seen, c.expected);
+        EXPECT_EQ(menu.Alignment(), framework::paLeft) << "restored";
+    }
 }
 
 TEST_F(ButtonTest, DropDownButtonOpensFromItsRightPartAndClicksFromTheRest) {
