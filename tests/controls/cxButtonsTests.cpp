@@ -57,6 +57,7 @@ protected:
         InitializeLookAndFeel();
         form = std::make_unique<testsupport::TTestForm>();
         form->Show();
+        form->Tree->SetBounds(10, 10, 100, 150); // the buttons go right of it
         MoveForm(::GetSystemMetrics(SM_CXSCREEN) - 340, 40);
     }
     void TearDown() override {
@@ -530,6 +531,19 @@ TEST_F(ButtonTest, UltraFlatFrameFaceAndCaptionPixels) {
         ASSERT_FALSE(::IsRectEmpty(&caption));
         EXPECT_LE(std::abs((caption.left - 1) - (99 - caption.right)), 3);
         EXPECT_EQ(p.Differing({20, 3, 80, 22}), 0);
+    }
+    // In the window, painted through WM_PAINT and its back buffer: the same pixels.
+    ::RedrawWindow(button.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    {
+        Printed p(button, cxbsNormal, framework::clRed);
+        DibSurface screen(100, 25);
+        framework::WindowDc dc(button.Handle());
+        ::BitBlt(screen.dc(), 0, 0, 100, 25, dc.get(), 0, 0, SRCCOPY);
+        int differing = 0;
+        for (int y = 0; y < 25; ++y)
+            for (int x = 0; x < 100; ++x)
+                differing += screen.Rgb(x, y) != p.dib.Rgb(x, y);
+        EXPECT_EQ(differing, 0);
     }
     // Hot: the painter's hot face.
     button.Colors().SetColor(cxbsNormal, framework::clDefault);
