@@ -16,8 +16,10 @@
 //
 // Functions: RegisterButtonClasses (TcxButton and TPopupMenu for window definitions).
 //
-// Not done yet: action links (the framework has no actions), right-to-left layouts, design mode,
-// OnDropDownMenuPopup and OnGetDrawParams in window definitions (they are set in code).
+// Not done yet: action links and a context-popup event (the framework has neither), the reflected
+// measure-item request, right-to-left layouts, design mode, OnDropDownMenuPopup and
+// OnGetDrawParams in window definitions (they are set in code), noticing that an
+// IcxPopupMenuProvider other than a TPopupMenu went away.
 #pragma once
 
 #include "controls/cxControls.h"

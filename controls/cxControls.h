@@ -6,7 +6,7 @@
 //   ShowControlPopupMenu, IsMenuShortCut, GetMenuHeight, GetWorkArea.
 //   The base control: TcxControl.
 //
-// TODO: the base control section.
+// TODO: both sections.
 #pragma once
 
 #include "framework/Controls.h"
@@ -23,7 +23,7 @@ namespace controls {
 // (mouse tracking section)
 
 /// What a control asks to be told when the cursor has left it (BeginMouseTracking). The caller
-/// carries a liveness token: a tracking tick holds it while it calls out, so that a caller
+/// carries a liveness token: a tracking tick watches it while it calls out, so that a caller
 /// destroyed meanwhile (by a handler of the leave notification) is never called. A caller's
 /// tracking ends when it is destroyed.
 class IcxMouseTrackingCaller {

@@ -677,6 +677,39 @@ TEST_F(ButtonTest, GlyphImagesFollowTheStateAndShareOneListPerSize) {
     EXPECT_TRUE(dib.HasColor(red.left, red.bottom, Rgb(framework::clBtnFace))) << "olive row";
 }
 
+TEST_F(ButtonTest, ASingleGlyphIsEmbossedWhenDisabled) {
+    // Olive (the bottom-left pixel) around a black square.
+    framework::TBitmap glyph(16, 16);
+    glyph.Canvas().Brush().SetColor(framework::clOlive);
+    glyph.Canvas().FillRect({0, 0, 16, 16});
+    glyph.Canvas().Brush().SetColor(framework::clBlack);
+    glyph.Canvas().FillRect({4, 4, 12, 12});
+    auto& button = AddButton();
+    button.SetGlyph(&glyph);
+    ASSERT_EQ(button.NumGlyphs(), 1);
+    const int index = button.GlyphObject().CreateGlyphImage(cxbsDisabled);
+    ASSERT_GE(index, 0);
+    DibSurface dib(16, 16);
+    ::ImageList_Draw(button.GlyphObject().List()->Handle(), index, dib.dc(), 0, 0, ILD_NORMAL);
+    EXPECT_TRUE(dib.HasColor(6, 6, Rgb(framework::clBtnShadow))) << "the shape in shadow";
+    EXPECT_TRUE(dib.HasColor(12, 12, Rgb(framework::clBtnHighlight))) << "its copy 1 down right";
+    // The mask blit keeps the colour under a transparent pixel (its alpha byte is lost).
+    EXPECT_EQ(dib.Bgra(1, 1) & 0xFFFFFF, dib.sentinel() & 0xFFFFFF)
+        << "the face around it is transparent";
+}
+
+TEST_F(ButtonTest, MenuHeightCountsVisibleItemsAndTallBitmaps) {
+    framework::TPopupMenu menu;
+    const int empty = GetMenuHeight(&menu);
+    menu.Add("One");
+    const int one = GetMenuHeight(&menu);
+    EXPECT_GT(one, empty);
+    menu.Add("Hidden").SetVisible(false);
+    EXPECT_EQ(GetMenuHeight(&menu), one);
+    menu.Add("Tall").Bitmap().SetSize(16, 40);
+    EXPECT_EQ(GetMenuHeight(&menu), one + 44);
+}
+
 // --- Window definitions --------------------------------------------------------------------------
 
 class TButtonForm : public framework::TForm {
