@@ -10,3 +10,6 @@ void RunGraphicsBench();
 void RunStartupBench();
 /// Each painter's PaintButton against the bare GDI (or theme) calls such a button needs.
 void RunPainterBench();
+/// Paints per thousand mouse moves over a hot-tracking button, and a button's paint against a
+/// plain fill of its area.
+void RunButtonBench();

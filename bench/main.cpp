@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
         RunStartupBench();
     if (wanted("painters"))
         RunPainterBench();
+    if (wanted("button"))
+        RunButtonBench();
     std::fflush(stdout);
     return 0;
 }

@@ -1,0 +1,313 @@
+// cxButtons.h - the skinned push button.
+//
+// Classes in this file:
+//   TcxButtonKind, TButtonLayout, TcxButtonAssignedColors
+//   TcxButtonColors   the face colour of each button state; clDefault leaves it to the painter
+//   TcxGlyphList      an image list of one image size whose slots are shared and counted
+//   TcxGlyphCache     the process's glyph lists, one per image size in use
+//   TcxButtonGlyph    a button's glyph bitmap (1 to 4 images side by side: up, disabled, down,
+//                     exclusive), its images built once per state into a shared list, and the
+//                     layout of glyph and caption in the content rectangle
+//   TcxCustomButton   a system push button switched to owner drawing and painted by the painter
+//                     its own look-and-feel selects: per-state colours, glyph, hot tracking,
+//                     pressed look, the active default frame, drop-down kinds with a popup menu,
+//                     a context menu and its shortcuts
+//   TcxButton         the button as window definitions place it
+//
+// Functions: RegisterButtonClasses (TcxButton and TPopupMenu for window definitions).
+//
+// Not done yet: action links and a context-popup event (the framework has neither), the reflected
+// measure-item request, right-to-left layouts, design mode, OnDropDownMenuPopup and
+// OnGetDrawParams in window definitions (they are set in code), noticing that an
+// IcxPopupMenuProvider other than a TPopupMenu went away.
+#pragma once
+
+#include "controls/cxControls.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "lookandfeel/cxGraphics.h"
+#include "lookandfeel/cxLookAndFeels.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace controls {
+
+using framework::TColor;
+using lookandfeel::TcxButtonState;
+
+enum TcxButtonKind : std::uint8_t { cxbkStandard, cxbkDropDown, cxbkDropDownButton };
+enum TButtonLayout : std::uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+using TcxButtonAssignedColors = framework::EnumSet<TcxButtonState>;
+
+class TcxCustomButton;
+
+/// The face colours of the five button states; an entry not assigned holds clDefault.
+class TcxButtonColors : public framework::TPropertyObject {
+public:
+    explicit TcxButtonColors(TcxCustomButton* button) noexcept : button_(button) {}
+
+    TColor Color(TcxButtonState state) const noexcept { return colors_[state]; }
+    /// clDefault or clNone resets the entry; any other new colour is stored and assigned.
+    void SetColor(TcxButtonState state, TColor color);
+    TColor Default() const noexcept { return colors_[lookandfeel::cxbsDefault]; }
+    TColor Normal() const noexcept { return colors_[lookandfeel::cxbsNormal]; }
+    TColor Hot() const noexcept { return colors_[lookandfeel::cxbsHot]; }
+    TColor Pressed() const noexcept { return colors_[lookandfeel::cxbsPressed]; }
+    TColor Disabled() const noexcept { return colors_[lookandfeel::cxbsDisabled]; }
+    TcxButtonAssignedColors AssignedColors() const noexcept { return assigned_; }
+    /// Only a designer may set the assigned states; at run time this does nothing.
+    void SetAssignedColors(TcxButtonAssignedColors colors);
+
+    void Assign(const framework::TPersistent& source) override;
+    /// "Default", "Normal", "Hot", "Pressed", "Disabled".
+    void ApplyProperty(const framework::DefinitionProperty& property,
+                       framework::TDefinitionLoader& loader) override;
+    std::string DisplayName() const override { return "Colors"; }
+
+private:
+    void Changed();
+
+    TcxCustomButton* button_;
+    std::array<TColor, 5> colors_{framework::clDefault, framework::clDefault, framework::clDefault,
+                                  framework::clDefault, framework::clDefault};
+    TcxButtonAssignedColors assigned_;
+};
+
+/// An image list of width x height images; slots are taken and released one by one.
+class TcxGlyphList {
+public:
+    TcxGlyphList(int width, int height);
+    int Width() const noexcept { return width_; }
+    int Height() const noexcept { return height_; }
+    HIMAGELIST Handle() const noexcept { return list_.get(); }
+    /// Used slots.
+    int Count() const noexcept { return count_; }
+    /// Puts image (width x height) into the first free slot, growing the list when none is;
+    /// maskColor's pixels become transparent. Returns the slot.
+    int Add(HBITMAP image, COLORREF maskColor);
+    /// Frees a slot.
+    void Release(int index) noexcept;
+
+private:
+    framework::UniqueImageList list_;
+    std::vector<bool> used_;
+    int count_ = 0;
+    int width_, height_;
+};
+
+/// The glyph lists of the process, one per image size in use.
+class TcxGlyphCache {
+public:
+    /// The list of that image size (the newest first), made when there is none.
+    TcxGlyphList* GetList(int width, int height);
+    /// A glyph releases its list: an empty list leaves the cache.
+    void ReturnList(TcxGlyphList* list);
+    bool Empty() const noexcept { return lists_.empty(); }
+    size_t ListCount() const noexcept { return lists_.size(); }
+
+private:
+    std::vector<std::unique_ptr<TcxGlyphList>> lists_;
+};
+
+/// The cache, made now when there is none; CurrentGlyphCache does not make one.
+TcxGlyphCache& GlyphCache();
+TcxGlyphCache* CurrentGlyphCache() noexcept;
+
+/// A button's glyph and the layout of its content.
+class TcxButtonGlyph {
+public:
+    enum Slot : int { gsUp, gsDisabled, gsDown, gsExclusive };
+    static constexpr TColor TransparentColor = framework::clOlive;
+
+    TcxButtonGlyph();
+    virtual ~TcxButtonGlyph();
+    TcxButtonGlyph(const TcxButtonGlyph&) = delete;
+    TcxButtonGlyph& operator=(const TcxButtonGlyph&) = delete;
+
+    const framework::TBitmap& Glyph() const noexcept { return glyph_; }
+    /// Copies bitmap (null: none); a strip of square images sets NumGlyphs (1 beyond 4).
+    void SetGlyph(const framework::TBitmap* bitmap);
+    int NumGlyphs() const noexcept { return numGlyphs_; }
+    /// Above 4 is 4; below 1 is ignored.
+    void SetNumGlyphs(int value);
+    int ImageIndex(Slot slot) const noexcept { return imageIndexes_[slot]; }
+    TcxGlyphList* List() const noexcept { return list_; }
+    /// The slot of a state's image.
+    Slot GlyphSlot(TcxButtonState state) const noexcept;
+
+    /// The image of a state in List(), built now when missing; -1 without a glyph.
+    virtual int CreateGlyphImage(TcxButtonState state);
+    /// The caption's margins in its box.
+    virtual RECT TextMargins() const noexcept;
+
+    struct TLayout {
+        POINT glyph;
+        RECT text;
+    };
+    /// Where glyph and caption go in content moved by offset.
+    TLayout CalcLayout(lookandfeel::TcxCanvas& canvas, const RECT& content, POINT offset,
+                       std::string_view caption, TButtonLayout layout, int margin, int spacing,
+                       UINT biDiFlags);
+    /// Draws the state's image and the caption (embossed when disabled) at their places.
+    void Draw(lookandfeel::TcxCanvas& canvas, const RECT& content, POINT offset,
+              std::string_view caption, TButtonLayout layout, int margin, int spacing,
+              TcxButtonState state, UINT biDiFlags);
+
+    std::function<void()> OnChange;
+
+private:
+    void ReleaseImages() noexcept;
+    void Changed();
+
+    framework::TBitmap glyph_;
+    int numGlyphs_ = 1;
+    std::array<int, 4> imageIndexes_{-1, -1, -1, -1};
+    TcxGlyphList* list_ = nullptr;
+};
+
+class TcxCustomButton;
+/// The drop-down menu is about to show: the handler may replace it or take over (handled).
+using TcxButtonDropDownMenuPopupEvent =
+    std::function<void(TcxCustomButton* sender, framework::TPopupMenu*& menu, bool& handled)>;
+/// The face colour and the font of a paint, which the handler may change.
+using TcxButtonGetDrawParamsEvent = std::function<void(
+    TcxCustomButton* sender, TcxButtonState state, TColor& color, framework::TFont& font)>;
+
+class TcxCustomButton : public framework::TButton, public IcxMouseTrackingCaller {
+public:
+    /// Posted to the button's own window: show the drop-down menu / the menu has closed.
+    static constexpr UINT DropDownRequest = WM_APP + 0x3C0;
+    static constexpr UINT MenuClosed = WM_APP + 0x3C1;
+    /// Width of the drop-down part of cxbkDropDownButton.
+    static constexpr int kDropDownWidth = 15;
+
+    TcxCustomButton();
+    ~TcxCustomButton() override;
+
+    TcxButtonColors& Colors() noexcept { return *colors_; }
+    framework::TPopupMenu* DropDownMenu() const noexcept;
+    void SetDropDownMenu(framework::TPopupMenu* menu) noexcept;
+    const framework::TBitmap& Glyph() const noexcept { return glyph_->Glyph(); }
+    void SetGlyph(const framework::TBitmap* bitmap) { glyph_->SetGlyph(bitmap); }
+    TcxButtonGlyph& GlyphObject() noexcept { return *glyph_; }
+    TcxButtonKind Kind() const noexcept { return kind_; }
+    /// Recreates the window.
+    void SetKind(TcxButtonKind kind);
+    TButtonLayout Layout() const noexcept { return layout_; }
+    void SetLayout(TButtonLayout layout);
+    lookandfeel::TcxLookAndFeel& LookAndFeel() noexcept { return *lookAndFeel_; }
+    /// Takes a copy's settings; a change of the effective values recreates the window.
+    void SetLookAndFeel(const lookandfeel::TcxLookAndFeel& lookAndFeel);
+    int Margin() const noexcept { return margin_; }
+    void SetMargin(int margin); ///< below -1 is ignored
+    int NumGlyphs() const noexcept { return glyph_->NumGlyphs(); }
+    void SetNumGlyphs(int value) { glyph_->SetNumGlyphs(value); }
+    framework::TPopupAlignment PopupAlignment() const noexcept { return popupAlignment_; }
+    void SetPopupAlignment(framework::TPopupAlignment a) noexcept { popupAlignment_ = a; }
+    int Spacing() const noexcept { return spacing_; }
+    void SetSpacing(int spacing);
+    bool UseSystemPaint() const noexcept { return useSystemPaint_; }
+    void SetUseSystemPaint(bool value) noexcept { useSystemPaint_ = value; }
+    /// A TPopupMenu or an IcxPopupMenuProvider; anything else is taken as none.
+    framework::TComponent* PopupMenu() const noexcept;
+    void SetPopupMenu(framework::TComponent* menu);
+
+    TcxButtonDropDownMenuPopupEvent OnDropDownMenuPopup;
+    TcxButtonGetDrawParamsEvent OnGetDrawParams;
+
+    /// The painter the button draws with: its look-and-feel's, the Office 11 one replaced by the
+    /// themed painter (visual style on) or the standard one.
+    lookandfeel::TcxLookAndFeelPainterClass GetPainter() const;
+    bool IsHotTrack() const;
+    /// The client rectangle less the painter's frame of state (and the drop-down part).
+    RECT ContentBounds(TcxButtonState state) const;
+    /// The state the next paint draws.
+    TcxButtonState DrawState() const;
+    /// Opens the drop-down menu (posted).
+    void DropDown();
+    void Click() override;
+
+    bool PressedLook() const noexcept { return pressedLook_; }
+    bool MenuShown() const noexcept { return menuShown_; }
+    bool MouseInside() const noexcept { return mouseInside_; }
+    bool SuppressPressed() const noexcept { return suppressPressed_; }
+
+    void ApplyProperty(const framework::DefinitionProperty& property,
+                       framework::TDefinitionLoader& loader) override;
+    framework::TPropertyObject* NestedObject(std::string_view name) override;
+
+protected:
+    virtual bool FireDropDownMenuPopup(framework::TPopupMenu*& menu);
+    virtual bool ShowPopupMenu(framework::TComponent* menu, int x, int y);
+    virtual std::unique_ptr<TcxButtonGlyph> GetGlyphClass() const;
+    virtual bool UsesSystemPaint() const { return false; }
+    /// Paints the button on ButtonCanvas (set to the draw request's DC).
+    virtual void Paint(const RECT& bounds);
+
+    void CreateParams(framework::TCreateParams& params) override;
+    void CreateWnd() override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool NeedsEraseBackground() const override;
+    void ActiveDefaultChanged() override;
+    LRESULT CNDrawItem(DRAWITEMSTRUCT& item) override;
+    LRESULT WMMouseMove(UINT keys, int x, int y) override;
+    LRESULT CMMouseEnter(framework::TWinControl* control) override;
+    LRESULT CMMouseLeave(framework::TWinControl* control) override;
+
+    // IcxMouseTrackingCaller
+    void MouseTrackingMouseLeave() override;
+
+    lookandfeel::TcxCanvas& ButtonCanvas() noexcept { return buttonCanvas_; }
+
+private:
+    class LookAndFeelProperties;
+
+    void RecreateWnd();
+    void Repaint();
+    void Invalidate();
+    bool CursorOverWindow() const;
+    void UpdateMouseInside();
+    void HandleDropDownRequest();
+    void HandleMenuClosed();
+    void HandlePendingMenuClosed();
+    LRESULT WMLButtonDown(WPARAM keys, LPARAM point);
+    LRESULT WMKeyDown(UINT message, WPARAM key, LPARAM data);
+    LRESULT WMContextMenu(WPARAM window, LPARAM point);
+
+    std::unique_ptr<lookandfeel::TcxLookAndFeel> lookAndFeel_;
+    std::unique_ptr<LookAndFeelProperties> lookAndFeelProperties_;
+    std::unique_ptr<TcxButtonColors> colors_;
+    std::unique_ptr<TcxButtonGlyph> glyph_;
+    framework::TCanvas itemCanvas_;
+    lookandfeel::TcxCanvas buttonCanvas_{itemCanvas_};
+
+    TcxButtonKind kind_ = cxbkStandard;
+    TButtonLayout layout_ = blGlyphLeft;
+    framework::TPopupAlignment popupAlignment_ = framework::paLeft;
+    int spacing_ = 4, margin_ = -1;
+    bool useSystemPaint_ = false;
+    framework::TPopupMenu* dropDownMenu_ = nullptr;
+    std::weak_ptr<const void> dropDownMenuAlive_;
+    framework::TComponent* popupMenu_ = nullptr;
+    std::weak_ptr<const void> popupMenuAlive_;
+    bool popupMenuIsFrameworkMenu_ = false;
+
+    bool pressedLook_ = false, focusedLook_ = false, suppressPressed_ = false;
+    bool swallowClick_ = false, menuShown_ = false, mouseInside_ = false;
+    bool destroying_ = false;
+};
+
+/// The button of window definitions.
+class TcxButton : public TcxCustomButton {
+public:
+    TcxButton() = default;
+};
+
+/// Registers TcxButton (and the framework's TPopupMenu) for window definitions. Idempotent.
+void RegisterButtonClasses();
+
+} // namespace controls
