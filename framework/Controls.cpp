@@ -305,6 +305,7 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case CM_MOUSEENTER: return CMMouseEnter(reinterpret_cast<TWinControl*>(lParam));
     case CM_MOUSELEAVE: return CMMouseLeave(reinterpret_cast<TWinControl*>(lParam));
     case CM_FOCUSCHANGED: return CMFocusChanged(reinterpret_cast<TWinControl*>(lParam));
+    case CM_DIALOGCHAR: return CMDialogChar(static_cast<WORD>(wParam), lParam);
     case CN_COMMAND: return CNCommand(HIWORD(wParam));
     case CN_NOTIFY: return CNNotify(*reinterpret_cast<NMHDR*>(lParam));
     case CN_DRAWITEM: return CNDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
@@ -507,6 +508,9 @@ LRESULT TWinControl::CMMouseLeave(TWinControl*) {
     return 0;
 }
 LRESULT TWinControl::CMFocusChanged(TWinControl*) {
+    return 0;
+}
+LRESULT TWinControl::CMDialogChar(WORD, LPARAM) {
     return 0;
 }
 

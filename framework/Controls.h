@@ -214,6 +214,8 @@ protected:
     virtual LRESULT CMMouseEnter(TWinControl* control);
     virtual LRESULT CMMouseLeave(TWinControl* control);
     virtual LRESULT CMFocusChanged(TWinControl* focused);
+    /// An accelerator key of the form (CM_DIALOGCHAR); nonzero when this control takes it.
+    virtual LRESULT CMDialogChar(WORD charCode, LPARAM keyData);
     /// A WM_COMMAND this control's window sent to its parent; 0 unless handled.
     virtual LRESULT CNCommand(WORD code);
     /// A WM_NOTIFY this control's window sent to its parent.
