@@ -1,4 +1,5 @@
 // main.cpp - process entry: start-up in its fixed order, the message loop, shut-down.
+#include "controls/cxGroupBox.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "lookandfeel/ThemeServices.h"
@@ -51,6 +52,7 @@ private:
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         framework::RegisterStandardClasses();
+        controls::RegisterGroupBoxClasses();
         LibraryModules modules;
         ComApartment com;
         framework::TApplication application;
