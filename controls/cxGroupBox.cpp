@@ -460,6 +460,7 @@ void TcxCustomGroupBox::SetAlignment(TcxCaptionAlignment value) {
     UpdateCaptionFont();
     UpdateDisplayCaption();
     ShortRefreshContainer();
+    Realign();
 }
 
 void TcxCustomGroupBox::CalculateViewInfo() {
@@ -481,6 +482,7 @@ void TcxCustomGroupBox::TextChanged() {
 void TcxCustomGroupBox::FontChanged() {
     TcxCustomEdit::FontChanged();
     ShortRefreshContainer();
+    Realign();
 }
 
 void TcxCustomGroupBox::AdjustClientRect(RECT& rect) const {

@@ -10,8 +10,8 @@
 //   TcxCustomGroupBox, TcxGroupBox the control
 //   GroupBoxDisplayCaption, RegisterGroupBoxClasses
 //
-// Not done yet: the children's alignment (the framework places children by their bounds only;
-// AdjustClientRect gives the area aligned children would share).
+// Children with an Align share the client area inside the frame (AdjustClientRect); the others
+// keep their bounds.
 #pragma once
 
 #include "controls/cxContainer.h"
@@ -134,7 +134,7 @@ public:
     }
     /// The area left to children: the control less the client extents; rect is left as it is
     /// while the control is being destroyed.
-    void AdjustClientRect(RECT& rect) const;
+    void AdjustClientRect(RECT& rect) const override;
 
     TcxContainerStyle& ActiveStyle() override;
     bool HasFaceColoredBackground() const override { return true; }

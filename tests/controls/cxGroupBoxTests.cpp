@@ -614,6 +614,32 @@ TEST_F(GroupBoxTest, TheShadowIsDrawnOnlyForTopLeftAndCentredCaptions) {
     }
 }
 
+TEST_F(GroupBoxTest, AlignedChildrenShareTheClientAreaInsideTheFrame) {
+    TcxGroupBox& box = Build("    Caption: \"Options\"\n"
+                             "    TButton Header {\n      Align: alTop\n      Height: 20\n    }\n"
+                             "    TButton Body {\n      Align: alClient\n    }\n");
+    auto& header = Control("Header");
+    auto& body = Control("Body");
+    for (TcxCaptionAlignment alignment : {alTopLeft, alLeftCenter, alBottomRight}) {
+        SCOPED_TRACE(int(alignment));
+        box.SetAlignment(alignment);
+        RECT area{};
+        box.AdjustClientRect(area);
+        RECT got;
+        ::GetWindowRect(header.Handle(), &got);
+        ::MapWindowPoints(nullptr, box.Handle(), reinterpret_cast<POINT*>(&got), 2);
+        RECT want{area.left, area.top, area.right, area.top + 20};
+        EXPECT_TRUE(::EqualRect(&got, &want)) << got.left << "," << got.top;
+        ::GetWindowRect(body.Handle(), &got);
+        ::MapWindowPoints(nullptr, box.Handle(), reinterpret_cast<POINT*>(&got), 2);
+        want = RECT{area.left, area.top + 20, area.right, area.bottom};
+        EXPECT_TRUE(::EqualRect(&got, &want))
+            << got.left << "," << got.top << "," << got.right << "," << got.bottom;
+    }
+    // The unaligned child keeps its place.
+    EXPECT_EQ(Control("Child").Left(), 10);
+}
+
 // --- Keys and definitions -----------------------------------------------------------------------
 
 TEST_F(GroupBoxTest, AltWithTheCaptionsAcceleratorFocusesTheFirstChild) {
