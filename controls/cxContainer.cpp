@@ -82,7 +82,9 @@ TcxContainerStyle::~TcxContainerStyle() {
     if (lookAndFeel_)
         lookAndFeel_->OnLookAndFeelChanged = nullptr;
     font_.OnChange = nullptr;
-    SetStyleController(nullptr);
+    // The controller belongs to the normal style; the others leave it alone.
+    if (IsBaseStyle())
+        SetStyleController(nullptr);
 }
 
 void TcxContainerStyle::Changed() {

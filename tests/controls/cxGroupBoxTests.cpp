@@ -209,6 +209,12 @@ TEST_F(GroupBoxTest, StylesResolveOwnValuesThenTheControllerThenTheDefaults) {
     normal.SetBorderStyle(cbsSingle);
     EXPECT_EQ(hot.BorderStyle(), cbsSingle);
 
+    // With ParentColor the normal style answers the parent's colour before its own.
+    box.SetParentColor(true);
+    EXPECT_EQ(normal.Color(), framework::clWhite);
+    EXPECT_EQ(disabled.Color(), framework::clWhite);
+    box.SetParentColor(false);
+
     // A controller fills in what the styles leave unassigned; assigned values win.
     TcxStyleController controller;
     controller.Style(cxStyleDisabled).SetBorderColor(framework::clLime);
@@ -221,11 +227,10 @@ TEST_F(GroupBoxTest, StylesResolveOwnValuesThenTheControllerThenTheDefaults) {
     EXPECT_EQ(normal.BorderColor(), framework::clWindowFrame);
     normal.SetStyleController(nullptr);
     EXPECT_EQ(disabled.BorderColor(), framework::clBtnShadow);
-
-    // With ParentColor the normal style answers the parent's colour before its own.
-    box.SetParentColor(true);
-    EXPECT_EQ(normal.Color(), framework::clWhite);
-    EXPECT_EQ(disabled.Color(), framework::clWhite);
+    // A box that goes while it follows the controller is no longer told of its changes.
+    normal.SetStyleController(&controller);
+    form.reset();
+    controller.Style().SetColor(framework::clRed);
 }
 
 TEST_F(GroupBoxTest, BorderExtentsAndEdgeHelpers) {
@@ -695,6 +700,15 @@ TEST_F(GroupBoxTest, ADefinitionPlacesTheBoxWithNativeStyleAndChildren) {
     // Tab from the box's last child leaves it for the form's next control.
     EXPECT_EQ(::GetNextDlgTabItem(form->Handle(), Control("Child").Handle(), FALSE),
               Control("Second").Handle());
+
+    // Printing with PRF_CHECKVISIBLE draws nothing of a hidden box.
+    box.SetVisible(false);
+    DibSurface hidden(box.Width(), box.Height());
+    ::SendMessageA(box.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(hidden.dc()),
+                   PRF_CLIENT | PRF_CHECKVISIBLE);
+    EXPECT_TRUE(hidden.Untouched());
+    ::SendMessageA(box.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(hidden.dc()), PRF_CLIENT);
+    EXPECT_FALSE(hidden.Untouched());
 
     testsupport::TTestFormBase bad(BoxDefinition("    Alignment: alMiddle\n"), "TBoxForm");
     EXPECT_THROW(bad.CreateFromDefinition(), framework::EDefinitionError);
