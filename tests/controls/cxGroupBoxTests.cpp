@@ -593,6 +593,13 @@ TEST_F(GroupBoxTest, BorderFramesOfEveryStyleWithoutTheVisualStyle) {
         EXPECT_TRUE(surface->HasColor(mx, 2, yellow));
         EXPECT_TRUE(surface->HasColor(mx, my, yellow));
     }
+    // Transparent: the parent's image instead of the colour; the frame stays.
+    box.Style().SetBorderStyle(cbsSingle);
+    box.SetTransparent(true);
+    auto surface = Print(box);
+    const COLORREF formColor = Rgb(framework::clWhite);
+    EXPECT_TRUE(surface->HasColor(box.Width() / 2, box.Height() / 2, formColor));
+    EXPECT_TRUE(surface->HasColor(box.Width() / 2, 6, red));
 }
 
 TEST_F(GroupBoxTest, TheShadowIsDrawnOnlyForTopLeftAndCentredCaptions) {
