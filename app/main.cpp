@@ -1,5 +1,6 @@
 // main.cpp - process entry: start-up in its fixed order, the message loop, shut-down.
 #include "controls/cxButtons.h"
+#include "controls/cxGroupBox.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "lookandfeel/ThemeServices.h"
@@ -53,6 +54,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         framework::RegisterStandardClasses();
         controls::RegisterButtonClasses();
+        controls::RegisterGroupBoxClasses();
         LibraryModules modules;
         ComApartment com;
         framework::TApplication application;

@@ -6,6 +6,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <utility>
 
@@ -218,6 +220,14 @@ void TWinControl::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& 
         SetParentBackground(ParseBoolean(p));
     } else if (p.name == "Transparent") {
         SetTransparent(ParseBoolean(p));
+    } else if (p.name == "Align") {
+        static constexpr const char* names[] = {"alNone", "alTop",   "alBottom",
+                                                "alLeft", "alRight", "alClient"};
+        const std::string& v = p.Identifier();
+        auto it = std::find(std::begin(names), std::end(names), v);
+        if (it == std::end(names))
+            p.Fail("unknown alignment " + v);
+        SetAlign(static_cast<TAlign>(it - std::begin(names)));
     } else if (p.name == "DoubleBuffered") {
         SetDoubleBuffered(ParseBoolean(p));
     } else if (p.name == "Font") {
@@ -302,9 +312,11 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return WMMouseMove(static_cast<UINT>(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
     case WM_MOUSELEAVE: return WMMouseLeave();
     case WM_SETFOCUS: return WMSetFocus(reinterpret_cast<HWND>(wParam));
+    case WM_SIZE: Realign(); return DefaultHandler(message, wParam, lParam);
     case CM_MOUSEENTER: return CMMouseEnter(reinterpret_cast<TWinControl*>(lParam));
     case CM_MOUSELEAVE: return CMMouseLeave(reinterpret_cast<TWinControl*>(lParam));
     case CM_FOCUSCHANGED: return CMFocusChanged(reinterpret_cast<TWinControl*>(lParam));
+    case CM_DIALOGCHAR: return CMDialogChar(static_cast<WORD>(wParam), lParam);
     case CN_COMMAND: return CNCommand(HIWORD(wParam));
     case CN_NOTIFY: return CNNotify(*reinterpret_cast<NMHDR*>(lParam));
     case CN_DRAWITEM: return CNDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
@@ -509,6 +521,9 @@ LRESULT TWinControl::CMMouseLeave(TWinControl*) {
 LRESULT TWinControl::CMFocusChanged(TWinControl*) {
     return 0;
 }
+LRESULT TWinControl::CMDialogChar(WORD, LPARAM) {
+    return 0;
+}
 
 LRESULT TWinControl::WMSetFocus(HWND previous) {
     LRESULT result = DefaultHandler(WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
@@ -569,6 +584,49 @@ void TWinControl::SetParentBackground(bool parentBackground) {
 void TWinControl::SetTransparent(bool transparent) {
     transparent_ = transparent;
     Changed();
+}
+
+void TWinControl::SetAlign(TAlign align) {
+    if (align_ == align)
+        return;
+    align_ = align;
+    if (parent_)
+        parent_->Realign();
+}
+
+void TWinControl::AdjustClientRect(RECT&) const {}
+
+void TWinControl::Realign() {
+    RECT area = ClientRect();
+    AdjustClientRect(area);
+    auto place = [](TWinControl& c, int x, int y, int w, int h) {
+        c.SetBounds(x, y, std::max(w, 0), std::max(h, 0));
+    };
+    for (TAlign pass : {alTop, alBottom, alLeft, alRight, alClient})
+        for (TWinControl* c : children_) {
+            if (c->align_ != pass || !c->visible_)
+                continue;
+            int w = area.right - area.left, h = area.bottom - area.top;
+            switch (pass) {
+            case alTop:
+                place(*c, area.left, area.top, w, c->height_);
+                area.top += c->height_;
+                break;
+            case alBottom:
+                place(*c, area.left, area.bottom - c->height_, w, c->height_);
+                area.bottom -= c->height_;
+                break;
+            case alLeft:
+                place(*c, area.left, area.top, c->width_, h);
+                area.left += c->width_;
+                break;
+            case alRight:
+                place(*c, area.right - c->width_, area.top, c->width_, h);
+                area.right -= c->width_;
+                break;
+            default: place(*c, area.left, area.top, w, h); break;
+            }
+        }
 }
 
 void TWinControl::Changed() {

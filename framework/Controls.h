@@ -23,6 +23,7 @@
 #include "framework/WindowDefinition.h"
 #include "framework/WindowObject.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -94,6 +95,11 @@ private:
     std::string name_;
 };
 
+/// Where a child sits in its parent's client area (AdjustClientRect): along a side (alTop,
+/// alBottom, alLeft, alRight, keeping its height or width) or over what the others leave
+/// (alClient); alNone keeps its bounds.
+enum TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
 /// What a control asks of its window when it is created.
 struct TCreateParams {
     std::string className; // a system class (subclassed) or one registered for this control
@@ -161,6 +167,14 @@ public:
     void SetParentBackground(bool parentBackground);
     /// The control draws no background of its own; what lies behind it shows.
     bool Transparent() const noexcept { return transparent_; }
+    TAlign Align() const noexcept { return align_; }
+    /// Sets the alignment; the parent lays out its aligned children again.
+    void SetAlign(TAlign align);
+    /// Lays out the aligned children in the area AdjustClientRect leaves: top, bottom, left and
+    /// right ones in creation order, then the client ones. Also on every WM_SIZE.
+    void Realign();
+    /// The area aligned children share, given the client rectangle; unchanged by default.
+    virtual void AdjustClientRect(RECT& rect) const;
     void SetTransparent(bool transparent);
     bool DoubleBuffered() const noexcept { return doubleBuffered_; }
     void SetDoubleBuffered(bool doubleBuffered) noexcept { doubleBuffered_ = doubleBuffered; }
@@ -214,6 +228,8 @@ protected:
     virtual LRESULT CMMouseEnter(TWinControl* control);
     virtual LRESULT CMMouseLeave(TWinControl* control);
     virtual LRESULT CMFocusChanged(TWinControl* focused);
+    /// An accelerator key of the form (CM_DIALOGCHAR); nonzero when this control takes it.
+    virtual LRESULT CMDialogChar(WORD charCode, LPARAM keyData);
     /// A WM_COMMAND this control's window sent to its parent; 0 unless handled.
     virtual LRESULT CNCommand(WORD code);
     /// A WM_NOTIFY this control's window sent to its parent.
@@ -234,6 +250,7 @@ private:
     std::string caption_;
     bool enabled_ = true, visible_ = true;
     int tabOrder_ = -1;
+    TAlign align_ = alNone;
     TColor color_ = clBtnFace;
     bool parentColor_ = false, parentBackground_ = false, transparent_ = false;
     bool doubleBuffered_ = false;

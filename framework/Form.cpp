@@ -277,9 +277,26 @@ void TForm::FocusFirstControl() {
         ::SetFocus(first);
 }
 
+namespace {
+void CollectControls(const TWinControl& parent, std::vector<TWinControl*>& out);
+} // namespace
+
 bool TForm::IsDialogKey(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST)
         return false;
+    // Alt with a letter: the controls of the form are asked first whether it is their
+    // accelerator (a window of the framework's own class has no text the dialog manager reads).
+    if (msg.message == WM_SYSCHAR) {
+        std::vector<TWinControl*> controls;
+        CollectControls(*this, controls);
+        std::vector<HWND> windows;
+        for (TWinControl* control : controls)
+            if (control->HandleAllocated())
+                windows.push_back(control->Handle());
+        for (HWND window : windows)
+            if (::IsWindow(window) && ::SendMessageA(window, CM_DIALOGCHAR, msg.wParam, msg.lParam))
+                return true;
+    }
     return ::IsDialogMessageA(Handle(), &msg) != 0;
 }
 

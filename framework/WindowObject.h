@@ -25,6 +25,9 @@ constexpr UINT CM_BASE = 0xB000;
 constexpr UINT CM_MOUSEENTER = CM_BASE + 0x13;
 /// The mouse left a control; lParam: the control (TWinControl*).
 constexpr UINT CM_MOUSELEAVE = CM_BASE + 0x14;
+/// Alt with a character key was pressed in the form (WM_SYSCHAR); wParam, lParam: those of
+/// WM_SYSCHAR. A control that takes it as its accelerator answers nonzero and the key is consumed.
+constexpr UINT CM_DIALOGCHAR = CM_BASE + 0x06;
 /// The active default button of a form may have moved; lParam: the focused control
 /// (TWinControl*, may be null).
 constexpr UINT CM_FOCUSCHANGED = CM_BASE + 0x07;
