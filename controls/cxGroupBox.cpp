@@ -471,6 +471,9 @@ void TcxCustomGroupBox::CalculateViewInfo() {
 void TcxCustomGroupBox::StyleChanged(TcxContainerStyle& style) {
     UpdateCaptionFont();
     TcxCustomEdit::StyleChanged(style);
+    // The font (the box's own is the normal style's), border, shadow and edges decide the area
+    // inside the frame.
+    Realign();
 }
 
 void TcxCustomGroupBox::TextChanged() {

@@ -632,9 +632,24 @@ TEST_F(GroupBoxTest, AlignedChildrenShareTheClientAreaInsideTheFrame) {
                              "    TButton Body {\n      Align: alClient\n    }\n");
     auto& header = Control("Header");
     auto& body = Control("Body");
-    for (TcxCaptionAlignment alignment : {alTopLeft, alLeftCenter, alBottomRight}) {
-        SCOPED_TRACE(int(alignment));
-        box.SetAlignment(alignment);
+    framework::TFont large(box.Style().Font());
+    large.SetHeight(-30);
+    struct Change {
+        const char* what;
+        std::function<void()> apply;
+    };
+    const Change changes[] = {
+        {"alTopLeft", [&] { box.SetAlignment(alTopLeft); }},
+        {"alLeftCenter", [&] { box.SetAlignment(alLeftCenter); }},
+        {"alBottomRight", [&] { box.SetAlignment(alBottomRight); }},
+        // The box's font is its normal style's: a larger one moves the frame inwards.
+        {"larger style font", [&] { box.Style().SetFont(large); }},
+        {"no transparent border", [&] { box.Style().SetTransparentBorder(false); }},
+        {"thick border", [&] { box.Style().SetBorderStyle(cbsThick); }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        change.apply();
         RECT area{};
         box.AdjustClientRect(area);
         RECT got;
