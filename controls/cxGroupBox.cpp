@@ -416,6 +416,11 @@ void TcxCustomGroupBox::CreateParams(framework::TCreateParams& params) {
     params.style |= WS_CLIPCHILDREN;
 }
 
+void TcxCustomGroupBox::CreateWnd() {
+    UpdateDisplayCaption();
+    TcxCustomEdit::CreateWnd();
+}
+
 TcxContainerStyle& TcxCustomGroupBox::ActiveStyle() {
     return ContainerState().Contains(csDisabled) ? StyleDisabled() : Style();
 }

@@ -732,6 +732,15 @@ TEST_F(GroupBoxTest, ADefinitionPlacesTheBoxWithNativeStyleAndChildren) {
     ::SendMessageA(box.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(hidden.dc()), PRF_CLIENT);
     EXPECT_FALSE(hidden.Untouched());
 
+    // A caption given before the window exists is shown once it does.
+    TcxGroupBox late;
+    late.SetCaption("&Late");
+    late.SetParent(form.get());
+    late.CreateHandle();
+    EXPECT_EQ(late.DisplayCaption(), "&Late");
+    EXPECT_FALSE(::IsRectEmpty(&late.GroupBoxViewInfo().CaptionRect));
+    late.SetParent(nullptr);
+
     testsupport::TTestFormBase bad(BoxDefinition("    Alignment: alMiddle\n"), "TBoxForm");
     EXPECT_THROW(bad.CreateFromDefinition(), framework::EDefinitionError);
 }
