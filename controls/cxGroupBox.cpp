@@ -416,6 +416,11 @@ void TcxCustomGroupBox::CreateParams(framework::TCreateParams& params) {
     params.style |= WS_CLIPCHILDREN;
 }
 
+void TcxCustomGroupBox::CreateWnd() {
+    UpdateDisplayCaption();
+    TcxCustomEdit::CreateWnd();
+}
+
 TcxContainerStyle& TcxCustomGroupBox::ActiveStyle() {
     return ContainerState().Contains(csDisabled) ? StyleDisabled() : Style();
 }
@@ -471,6 +476,9 @@ void TcxCustomGroupBox::CalculateViewInfo() {
 void TcxCustomGroupBox::StyleChanged(TcxContainerStyle& style) {
     UpdateCaptionFont();
     TcxCustomEdit::StyleChanged(style);
+    // The font (the box's own is the normal style's), border, shadow and edges decide the area
+    // inside the frame.
+    Realign();
 }
 
 void TcxCustomGroupBox::TextChanged() {

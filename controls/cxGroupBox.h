@@ -144,6 +144,8 @@ public:
 
 protected:
     void CreateParams(framework::TCreateParams& params) override;
+    /// Takes the caption, which a change made while there was no window did not reach.
+    void CreateWnd() override;
     void CalculateViewInfo() override;
     void StyleChanged(TcxContainerStyle& style) override;
     void TextChanged() override;

@@ -7,6 +7,7 @@
 #include "controls/cxGroupBox.h"
 #include "framework/Application.h"
 #include "framework/StdCtrls.h"
+#include "lookandfeel/Office11Colors.h"
 #include "lookandfeel/ThemeServices.h"
 #include "tests/support/DibSurface.h"
 #include "tests/support/TestForm.h"
@@ -461,6 +462,16 @@ TEST_F(GroupBoxTest, VerticalCaptionsDropAcceleratorMarkersAndTurnBitmapFontsInt
 // --- The dialog's box ---------------------------------------------------------------------------
 
 TEST_F(GroupBoxTest, TheDialogsBoxHasItsFrameLineAtSixAndItsClientAreaInsideIt) {
+    // Wine maps "MS Sans Serif" to a TrueType face ("Qq" 12 high) unless its bitmap font of that
+    // name is added by its file; that one is the dialog's font: "Qq" 13 high at 8 points.
+    struct PrivateFont {
+        const char* file = "Z:\\usr\\share\\wine\\fonts\\sserife.fon";
+        int added = ::AddFontResourceExA(file, FR_PRIVATE, nullptr);
+        ~PrivateFont() {
+            if (added)
+                ::RemoveFontResourceExA(file, FR_PRIVATE, nullptr);
+        }
+    } privateFont;
     for (const char* caption : {"", "Warning"})
         for (bool native : {false, true}) {
             SCOPED_TRACE(std::string("caption \"") + caption + "\" native " +
@@ -471,14 +482,21 @@ TEST_F(GroupBoxTest, TheDialogsBoxHasItsFrameLineAtSixAndItsClientAreaInsideIt) 
                                          "    StyleDisabled.LookAndFeel.NativeStyle: True\n",
                                      "MS Sans Serif");
             ASSERT_EQ(box.Width(), 273);
-            // "Qq" is 13 pixels high on Windows; Wine's font of that name gives 12. Either way
-            // the frame line runs at h / 2 = 6.
+            // Either way the frame line runs at h / 2 = 6.
             const int h = box.GroupBoxViewInfo().CaptionHeight;
-            EXPECT_TRUE(h == 12 || h == 13) << h;
+            // Wine may keep the face it mapped the name to before the bitmap font was added.
+            HDC screen = ::GetDC(nullptr);
+            HGDIOBJ old = ::SelectObject(screen, box.Style().Font().Handle());
+            TEXTMETRICA metrics{};
+            ::GetTextMetricsA(screen, &metrics);
+            ::SelectObject(screen, old);
+            ::ReleaseDC(nullptr, screen);
+            const bool bitmapFace = !(metrics.tmPitchAndFamily & TMPF_TRUETYPE);
+            EXPECT_EQ(h, bitmapFace ? 13 : 12);
             EXPECT_EQ(box.ViewInfo().NativeStyle, native && testsupport::VisualStyleActive());
             RECT client{};
             box.AdjustClientRect(client);
-            RECT want{2, h + 3, 271, 111};
+            RECT want{2, bitmapFace ? 16 : 15, 271, 111};
             EXPECT_TRUE(::EqualRect(&client, &want))
                 << client.left << "," << client.top << "," << client.right << "," << client.bottom;
             EXPECT_EQ(box.GroupBoxViewInfo().BorderRect.top, h / 2 + 1);
@@ -565,6 +583,7 @@ TEST_F(GroupBoxTest, BorderFramesOfEveryStyleWithoutTheVisualStyle) {
     const COLORREF yellow = RGB(255, 255, 0), red = RGB(255, 0, 0);
     const COLORREF shadow = Rgb(framework::clBtnShadow), light = Rgb(framework::clBtnHighlight);
     const COLORREF frame = Rgb(framework::clWindowFrame), highlight = Rgb(framework::clHighlight);
+    const COLORREF hotFrame = Rgb(lookandfeel::Office11HotFrameColor());
     struct Case {
         TcxContainerBorderStyle border;
         bool ctl3D;
@@ -579,6 +598,7 @@ TEST_F(GroupBoxTest, BorderFramesOfEveryStyleWithoutTheVisualStyle) {
         {cbs3D, true, {shadow, light, yellow}, {shadow, light, yellow}},
         {cbs3D, false, {frame, yellow, yellow}, {frame, yellow, yellow}},
         {cbsUltraFlat, true, {yellow, highlight, yellow}, {yellow, highlight, yellow}},
+        {cbsOffice11, true, {yellow, hotFrame, yellow}, {yellow, hotFrame, yellow}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.border) + (c.ctl3D ? "" : " without Ctl3D"));
@@ -632,9 +652,24 @@ TEST_F(GroupBoxTest, AlignedChildrenShareTheClientAreaInsideTheFrame) {
                              "    TButton Body {\n      Align: alClient\n    }\n");
     auto& header = Control("Header");
     auto& body = Control("Body");
-    for (TcxCaptionAlignment alignment : {alTopLeft, alLeftCenter, alBottomRight}) {
-        SCOPED_TRACE(int(alignment));
-        box.SetAlignment(alignment);
+    framework::TFont large(box.Style().Font());
+    large.SetHeight(-30);
+    struct Change {
+        const char* what;
+        std::function<void()> apply;
+    };
+    const Change changes[] = {
+        {"alTopLeft", [&] { box.SetAlignment(alTopLeft); }},
+        {"alLeftCenter", [&] { box.SetAlignment(alLeftCenter); }},
+        {"alBottomRight", [&] { box.SetAlignment(alBottomRight); }},
+        // The box's font is its normal style's: a larger one moves the frame inwards.
+        {"larger style font", [&] { box.Style().SetFont(large); }},
+        {"no transparent border", [&] { box.Style().SetTransparentBorder(false); }},
+        {"thick border", [&] { box.Style().SetBorderStyle(cbsThick); }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        change.apply();
         RECT area{};
         box.AdjustClientRect(area);
         RECT got;
@@ -716,6 +751,15 @@ TEST_F(GroupBoxTest, ADefinitionPlacesTheBoxWithNativeStyleAndChildren) {
     EXPECT_TRUE(hidden.Untouched());
     ::SendMessageA(box.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(hidden.dc()), PRF_CLIENT);
     EXPECT_FALSE(hidden.Untouched());
+
+    // A caption given before the window exists is shown once it does.
+    TcxGroupBox late;
+    late.SetCaption("&Late");
+    late.SetParent(form.get());
+    late.CreateHandle();
+    EXPECT_EQ(late.DisplayCaption(), "&Late");
+    EXPECT_FALSE(::IsRectEmpty(&late.GroupBoxViewInfo().CaptionRect));
+    late.SetParent(nullptr);
 
     testsupport::TTestFormBase bad(BoxDefinition("    Alignment: alMiddle\n"), "TBoxForm");
     EXPECT_THROW(bad.CreateFromDefinition(), framework::EDefinitionError);
