@@ -668,6 +668,12 @@ bool TcxCustomButton::CursorOverWindow() const {
 }
 
 void TcxCustomButton::UpdateMouseInside() {
+    // While the button goes its look-and-feel is gone already (a pending MenuClosed or a lost
+    // capture reaches it from DestroyWindow): it is no longer hot.
+    if (destroying_) {
+        mouseInside_ = false;
+        return;
+    }
     mouseInside_ = IsHotTrack() && CursorOverWindow();
     // A hot button is tracked, so that its leave is seen even when no other notice comes.
     if (mouseInside_)

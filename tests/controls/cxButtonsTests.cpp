@@ -451,6 +451,39 @@ TEST_F(ButtonTest, ADestroyedButtonIsNeverCalledByItsTrackingTimer) {
     Pump(60); // a destroyed caller would crash here
 }
 
+TEST_F(ButtonTest, AButtonDestroyedWithMenuClosedPendingOrHoldingTheCaptureGoesQuietly) {
+    // A menu item's click runs before the MenuClosed posted after it; the capture is the native
+    // button's while it is held down.
+    for (bool capture : {false, true}) {
+        SCOPED_TRACE(capture ? "holding the capture" : "MenuClosed pending");
+        auto button = std::make_unique<TcxButton>();
+        button->SetParent(form.get());
+        button->SetBounds(210, 10, 80, 25);
+        button->CreateHandle();
+        button->SetKind(cxbkDropDown);
+        HWND window = button->Handle();
+        if (capture)
+            ::SetCapture(window);
+        else
+            ::PostMessageA(window, TcxCustomButton::MenuClosed, 0, 0);
+        // The system swallows a fault inside a window procedure called from DestroyWindow; a
+        // first-chance handler still sees it.
+        static LONG faults;
+        faults = 0;
+        PVOID handler = ::AddVectoredExceptionHandler(1, [](EXCEPTION_POINTERS* e) -> LONG {
+            if (e->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION)
+                ++faults;
+            return EXCEPTION_CONTINUE_SEARCH;
+        });
+        button.reset(); // used to reach the freed look-and-feel
+        ::RemoveVectoredExceptionHandler(handler);
+        EXPECT_EQ(faults, 0);
+        MSG msg;
+        EXPECT_FALSE(::PeekMessageA(&msg, window, 0, 0, PM_NOREMOVE));
+        EXPECT_EQ(::GetCapture(), nullptr);
+    }
+}
+
 // A control whose leave notification destroys it while the tracking tick is calling out.
 class TSelfDestroying : public framework::TCustomControl, public IcxMouseTrackingCaller {
 public:
