@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace controls {
 
@@ -227,11 +228,11 @@ void TcxButtonGlyph::ReleaseImages() noexcept {
             list_->Release(index);
         index = -1;
     }
-    if (list_ && list_->Count() == 0)
+    // The list is given up whether or not other glyphs still use it: the next image may be of
+    // another size. An empty one leaves the cache and is freed there.
+    if (TcxGlyphList* list = std::exchange(list_, nullptr); list && list->Count() == 0)
         if (TcxGlyphCache* cache = CurrentGlyphCache())
-            cache->ReturnList(list_);
-    if (list_ && list_->Count() == 0)
-        list_ = nullptr;
+            cache->ReturnList(list);
 }
 
 TcxButtonGlyph::Slot TcxButtonGlyph::GlyphSlot(TcxButtonState state) const noexcept {

@@ -708,6 +708,14 @@ TEST_F(ButtonTest, GlyphImagesFollowTheStateAndShareOneListPerSize) {
     EXPECT_EQ(red.left, 2 + (96 - 16) / 2);
     EXPECT_EQ(red.top, 2 + (21 - 16) / 2);
     EXPECT_TRUE(dib.HasColor(red.left, red.bottom, Rgb(framework::clBtnFace))) << "olive row";
+    // A new glyph of another size goes into a list of its size, also while the old list is
+    // still another button's.
+    framework::TBitmap larger(24, 24);
+    a.SetGlyph(&larger);
+    ASSERT_GE(a.GlyphObject().CreateGlyphImage(cxbsNormal), 0);
+    EXPECT_EQ(a.GlyphObject().List()->Width(), 24);
+    EXPECT_EQ(b.GlyphObject().List()->Width(), 16);
+    EXPECT_EQ(CurrentGlyphCache()->ListCount(), 2u);
 }
 
 TEST_F(ButtonTest, ASingleGlyphIsEmbossedWhenDisabled) {
