@@ -759,25 +759,24 @@ void TcxCustomButton::HandleDropDownRequest() {
     else if (p.x >= work.right)
         alignment = framework::paRight;
     const framework::TPopupAlignment saved = menu->Alignment();
-    std::weak_ptr<const void> buttonAlive = TrackingToken();
-    std::weak_ptr<const void> menuAlive = menu->LivenessToken();
-    HWND window = Handle();
     struct Restore {
+        TcxCustomButton* button;
+        std::weak_ptr<const void> buttonAlive;
         framework::TPopupMenu* menu;
-        std::weak_ptr<const void>& menuAlive;
+        std::weak_ptr<const void> menuAlive;
         framework::TPopupAlignment saved;
-        HWND window;
         ~Restore() {
             if (!menuAlive.expired())
                 menu->SetAlignment(saved);
-            // Also after a failure: MenuShown and SuppressPressed must not stay set.
-            ::PostMessageA(window, MenuClosed, 0, 0);
+            // Also after a failure: MenuShown and SuppressPressed must not stay set. To the
+            // button's window of now: it may have been recreated while the menu was open.
+            if (!buttonAlive.expired() && button->HandleAllocated())
+                ::PostMessageA(button->Handle(), MenuClosed, 0, 0);
         }
-    } restore{menu, menuAlive, saved, window};
+    } restore{this, TrackingToken(), menu, menu->LivenessToken(), saved};
     menu->SetAlignment(alignment);
     menu->SetPopupComponent(this);
     menu->Popup(p.x, p.y); // runs the menu's own loop; the button may be gone afterwards
-    (void)buttonAlive;
 }
 
 void TcxCustomButton::HandleMenuClosed() {

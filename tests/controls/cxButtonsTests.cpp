@@ -366,6 +366,25 @@ TEST_F(ButtonTest, DropDownButtonOpensFromItsRightPartAndClicksFromTheRest) {
     EXPECT_EQ(clicks, 1);
 }
 
+// A menu during whose loop something recreates the button's window (a look-and-feel change).
+class TRecreatingMenu : public framework::TPopupMenu {
+public:
+    std::function<void()> during;
+    void Popup(int, int) override { during(); }
+};
+
+TEST_F(ButtonTest, AWindowRecreatedWhileTheMenuIsOpenStillHearsThatItClosed) {
+    TRecreatingMenu menu;
+    auto& button = AddButton();
+    button.SetKind(cxbkDropDown);
+    button.SetDropDownMenu(&menu);
+    HWND first = button.Handle();
+    menu.during = [&] { button.LookAndFeel().SetKind(lfStandard); };
+    button.DropDown();
+    EXPECT_TRUE(PumpUntil([&] { return button.Handle() != first && !button.MenuShown(); }, 500));
+    EXPECT_EQ(button.DrawState(), cxbsNormal);
+}
+
 TEST_F(ButtonTest, DropDownWithoutAMenuDoesNothingOnClick) {
     auto& button = AddButton();
     button.SetKind(cxbkDropDown);
