@@ -5,6 +5,7 @@
 // 2. 1,000 paints of a 233 x 25 button (WM_PRINTCLIENT into a 32-bit DIB: the owner-draw
 //    request, the painter, the caption) against 1,000 plain FillRects of the same area, for the
 //    ultra-flat look and for the native style, as a ratio from one run.
+// 3. 1,000 WM_PAINTs of the button through its back buffer and straight to the window.
 // It moves the real cursor, so it refuses to run outside a test prefix.
 #include "bench/Benchmarks.h"
 #include "controls/cxButtons.h"
@@ -135,6 +136,24 @@ void Measure() {
                                                                                         : "own",
             kPaints, kWidth, kHeight, painted * 1e3, kPaints, filled * 1e3, painted / filled);
     }
+
+    // 3. The window's own paint (WM_PAINT) through its back buffer, against the same without one.
+    for (bool buffered : {true, false}) {
+        button.SetDoubleBuffered(buffered);
+        auto paints = [&] {
+            for (int i = 0; i < kPaints; ++i) {
+                ::InvalidateRect(button.Handle(), nullptr, FALSE);
+                ::UpdateWindow(button.Handle());
+            }
+        };
+        paints();
+        const double start = Seconds();
+        paints();
+        std::printf("button: %d WM_PAINTs %s %.1f ms\n", kPaints,
+                    buffered ? "through the back buffer" : "straight to the window",
+                    (Seconds() - start) * 1e3);
+    }
+    button.SetDoubleBuffered(true);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace controls {
 
@@ -227,11 +228,11 @@ void TcxButtonGlyph::ReleaseImages() noexcept {
             list_->Release(index);
         index = -1;
     }
-    if (list_ && list_->Count() == 0)
+    // The list is given up whether or not other glyphs still use it: the next image may be of
+    // another size. An empty one leaves the cache and is freed there.
+    if (TcxGlyphList* list = std::exchange(list_, nullptr); list && list->Count() == 0)
         if (TcxGlyphCache* cache = CurrentGlyphCache())
-            cache->ReturnList(list_);
-    if (list_ && list_->Count() == 0)
-        list_ = nullptr;
+            cache->ReturnList(list);
 }
 
 TcxButtonGlyph::Slot TcxButtonGlyph::GlyphSlot(TcxButtonState state) const noexcept {
@@ -668,6 +669,12 @@ bool TcxCustomButton::CursorOverWindow() const {
 }
 
 void TcxCustomButton::UpdateMouseInside() {
+    // While the button goes its look-and-feel is gone already (a pending MenuClosed or a lost
+    // capture reaches it from DestroyWindow): it is no longer hot.
+    if (destroying_) {
+        mouseInside_ = false;
+        return;
+    }
     mouseInside_ = IsHotTrack() && CursorOverWindow();
     // A hot button is tracked, so that its leave is seen even when no other notice comes.
     if (mouseInside_)
@@ -752,25 +759,24 @@ void TcxCustomButton::HandleDropDownRequest() {
     else if (p.x >= work.right)
         alignment = framework::paRight;
     const framework::TPopupAlignment saved = menu->Alignment();
-    std::weak_ptr<const void> buttonAlive = TrackingToken();
-    std::weak_ptr<const void> menuAlive = menu->LivenessToken();
-    HWND window = Handle();
     struct Restore {
+        TcxCustomButton* button;
+        std::weak_ptr<const void> buttonAlive;
         framework::TPopupMenu* menu;
-        std::weak_ptr<const void>& menuAlive;
+        std::weak_ptr<const void> menuAlive;
         framework::TPopupAlignment saved;
-        HWND window;
         ~Restore() {
             if (!menuAlive.expired())
                 menu->SetAlignment(saved);
-            // Also after a failure: MenuShown and SuppressPressed must not stay set.
-            ::PostMessageA(window, MenuClosed, 0, 0);
+            // Also after a failure: MenuShown and SuppressPressed must not stay set. To the
+            // button's window of now: it may have been recreated while the menu was open.
+            if (!buttonAlive.expired() && button->HandleAllocated())
+                ::PostMessageA(button->Handle(), MenuClosed, 0, 0);
         }
-    } restore{menu, menuAlive, saved, window};
+    } restore{this, TrackingToken(), menu, menu->LivenessToken(), saved};
     menu->SetAlignment(alignment);
     menu->SetPopupComponent(this);
     menu->Popup(p.x, p.y); // runs the menu's own loop; the button may be gone afterwards
-    (void)buttonAlive;
 }
 
 void TcxCustomButton::HandleMenuClosed() {

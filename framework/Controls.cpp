@@ -425,13 +425,23 @@ LRESULT TWinControl::WMPaint(HDC dc) {
     ::GetClientRect(Handle(), &client);
     if (::IsRectEmpty(&client))
         return 0;
-    TBitmap buffer(client.right, client.bottom, pf32bit);
-    HDC memory = buffer.Canvas().Handle();
+    // Making a 32-bit bitmap and its DC costs more than most paints: the buffer is kept and made
+    // anew only when the size changes. Taken out while in use, so that a paint nested in this
+    // one draws into a bitmap of its own.
+    std::unique_ptr<TBitmap> buffer = std::move(backBuffer_);
+    if (!buffer || buffer->Width() != client.right || buffer->Height() != client.bottom)
+        buffer = std::make_unique<TBitmap>(client.right, client.bottom, pf32bit);
+    HDC memory = buffer->Canvas().Handle();
+    // Whatever the paint leaves selected or clipped in the DC does not reach the next paint.
+    const int saved = ::SaveDC(memory);
     WMEraseBkgnd(memory);
     PaintWindow(memory);
+    ::RestoreDC(memory, saved);
     const RECT& r = paint.paint().rcPaint;
     ::BitBlt(paint.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, memory, r.left, r.top,
              SRCCOPY);
+    if (doubleBuffered_)
+        backBuffer_ = std::move(buffer);
     return 0;
 }
 

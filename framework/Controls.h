@@ -119,7 +119,8 @@ struct TCreateParams {
 ///
 /// Painting: WM_PAINT and WM_PRINTCLIENT end in PaintWindow(dc) (a subclassed system window
 /// without DoubleBuffered paints as its class always does); with DoubleBuffered the paint goes
-/// through a 32-bit off-screen bitmap that is erased and painted, then copied to the screen. The
+/// through a 32-bit off-screen bitmap (kept from one paint to the next while the client size
+/// stays) that is erased and painted, then copied to the screen. The
 /// erase request (WM_ERASEBKGND) draws when NeedsEraseBackground says so (EraseBackground, or the
 /// system class's erase), else it is answered as done without drawing.
 ///
@@ -177,7 +178,11 @@ public:
     virtual void AdjustClientRect(RECT& rect) const;
     void SetTransparent(bool transparent);
     bool DoubleBuffered() const noexcept { return doubleBuffered_; }
-    void SetDoubleBuffered(bool doubleBuffered) noexcept { doubleBuffered_ = doubleBuffered; }
+    void SetDoubleBuffered(bool doubleBuffered) noexcept {
+        doubleBuffered_ = doubleBuffered;
+        if (!doubleBuffered)
+            backBuffer_.reset();
+    }
     const TFont& Font() const noexcept { return font_; }
     /// The font's handle; created on first use.
     HFONT FontHandle() const { return font_.Handle(); }
@@ -254,6 +259,7 @@ private:
     TColor color_ = clBtnFace;
     bool parentColor_ = false, parentBackground_ = false, transparent_ = false;
     bool doubleBuffered_ = false;
+    std::unique_ptr<TBitmap> backBuffer_; // kept between paints while the size stays
     bool mouseInControl_ = false;
     TFont font_;
     bool parentFont_ = true;

@@ -366,6 +366,25 @@ TEST_F(ButtonTest, DropDownButtonOpensFromItsRightPartAndClicksFromTheRest) {
     EXPECT_EQ(clicks, 1);
 }
 
+// A menu during whose loop something recreates the button's window (a look-and-feel change).
+class TRecreatingMenu : public framework::TPopupMenu {
+public:
+    std::function<void()> during;
+    void Popup(int, int) override { during(); }
+};
+
+TEST_F(ButtonTest, AWindowRecreatedWhileTheMenuIsOpenStillHearsThatItClosed) {
+    TRecreatingMenu menu;
+    auto& button = AddButton();
+    button.SetKind(cxbkDropDown);
+    button.SetDropDownMenu(&menu);
+    HWND first = button.Handle();
+    menu.during = [&] { button.LookAndFeel().SetKind(lfStandard); };
+    button.DropDown();
+    EXPECT_TRUE(PumpUntil([&] { return button.Handle() != first && !button.MenuShown(); }, 500));
+    EXPECT_EQ(button.DrawState(), cxbsNormal);
+}
+
 TEST_F(ButtonTest, DropDownWithoutAMenuDoesNothingOnClick) {
     auto& button = AddButton();
     button.SetKind(cxbkDropDown);
@@ -449,6 +468,39 @@ TEST_F(ButtonTest, ADestroyedButtonIsNeverCalledByItsTrackingTimer) {
     EXPECT_EQ(MouseTrackingCount(), 0u);
     MouseTo(Away());
     Pump(60); // a destroyed caller would crash here
+}
+
+TEST_F(ButtonTest, AButtonDestroyedWithMenuClosedPendingOrHoldingTheCaptureGoesQuietly) {
+    // A menu item's click runs before the MenuClosed posted after it; the capture is the native
+    // button's while it is held down.
+    for (bool capture : {false, true}) {
+        SCOPED_TRACE(capture ? "holding the capture" : "MenuClosed pending");
+        auto button = std::make_unique<TcxButton>();
+        button->SetParent(form.get());
+        button->SetBounds(210, 10, 80, 25);
+        button->CreateHandle();
+        button->SetKind(cxbkDropDown);
+        HWND window = button->Handle();
+        if (capture)
+            ::SetCapture(window);
+        else
+            ::PostMessageA(window, TcxCustomButton::MenuClosed, 0, 0);
+        // The system swallows a fault inside a window procedure called from DestroyWindow; a
+        // first-chance handler still sees it.
+        static LONG faults;
+        faults = 0;
+        PVOID handler = ::AddVectoredExceptionHandler(1, [](EXCEPTION_POINTERS* e) -> LONG {
+            if (e->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION)
+                ++faults;
+            return EXCEPTION_CONTINUE_SEARCH;
+        });
+        button.reset(); // used to reach the freed look-and-feel
+        ::RemoveVectoredExceptionHandler(handler);
+        EXPECT_EQ(faults, 0);
+        MSG msg;
+        EXPECT_FALSE(::PeekMessageA(&msg, window, 0, 0, PM_NOREMOVE));
+        EXPECT_EQ(::GetCapture(), nullptr);
+    }
 }
 
 // A control whose leave notification destroys it while the tracking tick is calling out.
@@ -675,6 +727,14 @@ TEST_F(ButtonTest, GlyphImagesFollowTheStateAndShareOneListPerSize) {
     EXPECT_EQ(red.left, 2 + (96 - 16) / 2);
     EXPECT_EQ(red.top, 2 + (21 - 16) / 2);
     EXPECT_TRUE(dib.HasColor(red.left, red.bottom, Rgb(framework::clBtnFace))) << "olive row";
+    // A new glyph of another size goes into a list of its size, also while the old list is
+    // still another button's.
+    framework::TBitmap larger(24, 24);
+    a.SetGlyph(&larger);
+    ASSERT_GE(a.GlyphObject().CreateGlyphImage(cxbsNormal), 0);
+    EXPECT_EQ(a.GlyphObject().List()->Width(), 24);
+    EXPECT_EQ(b.GlyphObject().List()->Width(), 16);
+    EXPECT_EQ(CurrentGlyphCache()->ListCount(), 2u);
 }
 
 TEST_F(ButtonTest, ASingleGlyphIsEmbossedWhenDisabled) {

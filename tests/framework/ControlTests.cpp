@@ -285,6 +285,22 @@ TEST_F(ControlTest, DoubleBufferedSystemControlDrawsItselfIntoA32BitBitmap) {
     }
     EXPECT_TRUE(screen.AllHaveColor({0, 0, 40, 20}, RGB(128, 128, 128)));
     EXPECT_EQ(button.drawBits.back(), 32) << "drawn into the 32-bit back buffer";
+    // The buffer is kept from one paint to the next while the size stays.
+    struct Case {
+        int width, paints, bitmapsMade;
+    };
+    for (Case c : {Case{40, 5, 0}, Case{50, 3, 1}}) {
+        SCOPED_TRACE(c.width);
+        const long before = framework::GraphicsObjectStats().BitmapsCreated;
+        button.SetBounds(220, 10, c.width, 20);
+        application.ProcessMessages();
+        for (int i = 0; i < c.paints; ++i) {
+            ::InvalidateRect(button.Handle(), nullptr, TRUE);
+            ::UpdateWindow(button.Handle());
+        }
+        EXPECT_EQ(framework::GraphicsObjectStats().BitmapsCreated - before, c.bitmapsMade);
+        EXPECT_EQ(button.drawBits.back(), 32);
+    }
 }
 
 TEST_F(ControlTest, EraseRequestDrawsOnlyWhenTheControlAsks) {
