@@ -1,6 +1,20 @@
 // Benchmarks.h - the benchmarks that `make bench` runs; each prints ratios measured in one run.
 #pragma once
 
+#include <windows.h>
+
+/// The performance counter in seconds.
+inline double Seconds() {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / frequency;
+}
+
 /// The catalogue build against the bare registry work it stands on, at two sizes.
 void RunCatalogueBench();
 /// Brush rebuilds per thousand fills, and single-line captions against DrawTextA.

@@ -26,13 +26,6 @@ namespace {
 constexpr int kWidth = 233, kHeight = 25;
 constexpr int kMoves = 1000, kPaints = 1000;
 
-double Seconds() {
-    LARGE_INTEGER f, now;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 class TCountingButton : public controls::TcxButton {
 public:
     int paints = 0, moves = 0;

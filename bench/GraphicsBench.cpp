@@ -14,17 +14,6 @@ namespace {
 
 using framework::TBitmap;
 
-double Seconds() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / frequency;
-}
-
 /// Brushes created by 1000 fills, each preceded by SetBrushColor.
 long BrushesPerThousandFills(lookandfeel::TcxCanvas& canvas, bool alternate) {
     canvas.SetBrushColor(framework::clBtnFace);

@@ -34,17 +34,6 @@ constexpr int kWidth = 233, kHeight = 25;
 constexpr char kCaption[] = "Remove from add/remove programs list";
 constexpr wchar_t kWideCaption[] = L"Remove from add/remove programs list";
 
-double Seconds() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / frequency;
-}
-
 double Time(const std::function<void()>& call) {
     const double start = Seconds();
     for (int i = 0; i < kCalls; ++i)

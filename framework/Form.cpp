@@ -279,6 +279,18 @@ void TForm::FocusFirstControl() {
 
 namespace {
 void CollectControls(const TWinControl& parent, std::vector<TWinControl*>& out);
+
+/// The windows of every control inside parent, taken before any of them is told something, so
+/// that a control told may create or destroy others.
+std::vector<HWND> ControlWindows(const TWinControl& parent) {
+    std::vector<TWinControl*> controls;
+    CollectControls(parent, controls);
+    std::vector<HWND> windows;
+    for (TWinControl* control : controls)
+        if (control->HandleAllocated())
+            windows.push_back(control->Handle());
+    return windows;
+}
 } // namespace
 
 bool TForm::IsDialogKey(MSG& msg) {
@@ -287,13 +299,7 @@ bool TForm::IsDialogKey(MSG& msg) {
     // Alt with a letter: the controls of the form are asked first whether it is their
     // accelerator (a window of the framework's own class has no text the dialog manager reads).
     if (msg.message == WM_SYSCHAR) {
-        std::vector<TWinControl*> controls;
-        CollectControls(*this, controls);
-        std::vector<HWND> windows;
-        for (TWinControl* control : controls)
-            if (control->HandleAllocated())
-                windows.push_back(control->Handle());
-        for (HWND window : windows)
+        for (HWND window : ControlWindows(*this))
             if (::IsWindow(window) && ::SendMessageA(window, CM_DIALOGCHAR, msg.wParam, msg.lParam))
                 return true;
     }
@@ -353,13 +359,7 @@ void CollectControls(const TWinControl& parent, std::vector<TWinControl*>& out) 
 void TForm::FocusChanged(TWinControl* focused) {
     activeControl_ = focused;
     // By window: a control told may create or destroy others.
-    std::vector<TWinControl*> controls;
-    CollectControls(*this, controls);
-    std::vector<HWND> windows;
-    for (TWinControl* control : controls)
-        if (control->HandleAllocated())
-            windows.push_back(control->Handle());
-    for (HWND window : windows)
+    for (HWND window : ControlWindows(*this))
         ::SendMessageA(window, CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(focused));
 }
 

@@ -9,6 +9,7 @@
 #include "framework/Form.h"
 #include "framework/Timers.h"
 #include "lookandfeel/cxLookAndFeels.h"
+#include "tests/support/Input.h"
 #include "tests/support/DibSurface.h"
 #include "tests/support/MessageSequence.h"
 #include "tests/support/TestForm.h"
@@ -81,14 +82,8 @@ protected:
         owned.push_back(std::move(button));
         return ref;
     }
-    bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-        for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < DWORD(timeoutMs);) {
-            application.ProcessMessages();
-            if (done())
-                return true;
-            ::Sleep(5);
-        }
-        return done();
+    static bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+        return testsupport::PumpUntil(done, timeoutMs);
     }
     void Pump(int ms) {
         PumpUntil([] { return false; }, ms);
@@ -106,36 +101,8 @@ protected:
         ::GetWindowRect(form->Handle(), &r);
         return {r.left - 30, r.bottom + 30};
     }
-    static void MouseTo(POINT p, DWORD buttons = 0) {
-        INPUT in[3] = {};
-        for (INPUT& i : in)
-            i.type = INPUT_MOUSE;
-        in[0].mi.dx = MulDiv(p.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-        in[0].mi.dy = MulDiv(p.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-        in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        UINT n = 1;
-        for (DWORD f : {DWORD(MOUSEEVENTF_LEFTDOWN), DWORD(MOUSEEVENTF_LEFTUP)})
-            if (buttons & f)
-                in[n++].mi.dwFlags = f;
-        ::SendInput(n, in, sizeof(INPUT));
-    }
-    static void Keys(std::initializer_list<WORD> down) {
-        std::vector<INPUT> in;
-        for (WORD k : down) {
-            INPUT i{};
-            i.type = INPUT_KEYBOARD;
-            i.ki.wVk = k;
-            in.push_back(i);
-        }
-        for (auto it = down.end(); it != down.begin();) {
-            INPUT i{};
-            i.type = INPUT_KEYBOARD;
-            i.ki.wVk = *--it;
-            i.ki.dwFlags = KEYEVENTF_KEYUP;
-            in.push_back(i);
-        }
-        ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-    }
+    static void MouseTo(POINT p, DWORD buttons = 0) { testsupport::MouseTo(p, buttons); }
+    static void Keys(std::initializer_list<WORD> down) { testsupport::PressKeys(down); }
     static constexpr DWORD kClick = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP;
 
     testsupport::ScopedThemeServices themes;

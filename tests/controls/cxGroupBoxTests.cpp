@@ -9,6 +9,7 @@
 #include "framework/StdCtrls.h"
 #include "lookandfeel/Office11Colors.h"
 #include "lookandfeel/ThemeServices.h"
+#include "tests/support/Input.h"
 #include "tests/support/DibSurface.h"
 #include "tests/support/TestForm.h"
 #include "tests/support/ThemeServicesScope.h"
@@ -84,14 +85,8 @@ protected:
                        PRF_CLIENT);
         return surface;
     }
-    bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-        for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < DWORD(timeoutMs);) {
-            application.ProcessMessages();
-            if (done())
-                return true;
-            ::Sleep(5);
-        }
-        return done();
+    static bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+        return testsupport::PumpUntil(done, timeoutMs);
     }
 
     testsupport::ScopedThemeServices services;
@@ -696,16 +691,7 @@ TEST_F(GroupBoxTest, AltWithTheCaptionsAcceleratorFocusesTheFirstChild) {
     ::SetFocus(outside.Handle());
     application.ProcessMessages();
     ASSERT_EQ(::GetFocus(), outside.Handle());
-    auto altWith = [](WORD key) {
-        INPUT in[4] = {};
-        WORD keys[4] = {VK_MENU, key, key, VK_MENU};
-        for (int i = 0; i < 4; ++i) {
-            in[i].type = INPUT_KEYBOARD;
-            in[i].ki.wVk = keys[i];
-            in[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-        }
-        ::SendInput(4, in, sizeof(INPUT));
-    };
+    auto altWith = [](WORD key) { testsupport::PressKeys({VK_MENU, key}); };
     altWith('X'); // not the accelerator
     PumpUntil([] { return false; }, 200);
     EXPECT_EQ(::GetFocus(), outside.Handle());

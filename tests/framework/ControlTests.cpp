@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/StdCtrls.h"
+#include "tests/support/Input.h"
 #include "tests/support/DibSurface.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/MessageSequence.h"
@@ -111,22 +112,9 @@ protected:
     }
     /// Runs the loop until done() or timeoutMs has passed. A bare loop has no guard of its own,
     /// as the system's modal loops (message boxes, menus, moving a window) have none.
-    bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000, bool bare = false) {
-        for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < DWORD(timeoutMs);) {
-            if (bare) {
-                MSG msg;
-                while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                    ::TranslateMessage(&msg);
-                    ::DispatchMessageA(&msg);
-                }
-            } else {
-                application.ProcessMessages();
-            }
-            if (done())
-                return true;
-            ::Sleep(5);
-        }
-        return done();
+    static bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000,
+                          bool bare = false) {
+        return testsupport::PumpUntil(done, timeoutMs, bare);
     }
     void Pump(int ms) {
         PumpUntil([] { return false; }, ms);
@@ -137,19 +125,7 @@ protected:
         return p;
     }
     /// Real mouse input: moves the cursor to a screen point, then the button events of flags.
-    static void MouseTo(POINT p, DWORD flags = 0) {
-        INPUT in[3] = {};
-        for (INPUT& i : in)
-            i.type = INPUT_MOUSE;
-        in[0].mi.dx = MulDiv(p.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-        in[0].mi.dy = MulDiv(p.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-        in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        UINT count = 1;
-        for (DWORD f : {DWORD(MOUSEEVENTF_LEFTDOWN), DWORD(MOUSEEVENTF_LEFTUP)})
-            if (flags & f)
-                in[count++].mi.dwFlags = f;
-        ::SendInput(count, in, sizeof(INPUT));
-    }
+    static void MouseTo(POINT p, DWORD flags = 0) { testsupport::MouseTo(p, flags); }
     static constexpr DWORD kClick = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP;
 
     framework::TApplication application;
