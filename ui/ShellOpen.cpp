@@ -1,0 +1,59 @@
+#include "ui/ShellOpen.h"
+
+#include "framework/Application.h"
+
+namespace ui {
+
+namespace {
+const ShellApi kNativeShellApi{&::ShellExecuteA};
+const ShellApi* g_shellApi = &kNativeShellApi;
+
+bool IsBlank(char c) noexcept {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+} // namespace
+
+const ShellApi& CurrentShellApi() noexcept {
+    return *g_shellApi;
+}
+
+ScopedShellApi::ScopedShellApi(const ShellApi& replacement) noexcept
+    : replacement_(replacement), previous_(g_shellApi) {
+    g_shellApi = &replacement_;
+}
+
+ScopedShellApi::~ScopedShellApi() {
+    g_shellApi = previous_;
+}
+
+std::string DirectoryPart(const std::string& path, UINT codePage) {
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        if (c == '\\' || c == ':')
+            last = i;
+        else if (::IsDBCSLeadByteEx(codePage, static_cast<BYTE>(c)) && i + 1 < path.size())
+            ++i; // the trail byte may look like a "\"
+    }
+    if (last == std::string::npos)
+        return {};
+    if (path[last] == '\\' && last > 0 && path[last - 1] != '\\' && path[last - 1] != ':')
+        return path.substr(0, last);
+    return path.substr(0, last + 1);
+}
+
+void ShellOpen(const std::string& target) {
+    size_t first = 0, end = target.size();
+    while (first < end && IsBlank(target[first]))
+        ++first;
+    while (end > first && IsBlank(target[end - 1]))
+        --end;
+    if (first == end)
+        return;
+    const std::string directory = DirectoryPart(target);
+    framework::TApplication* app = framework::Application();
+    CurrentShellApi().Execute(app ? app->Handle() : nullptr, "open", target.c_str(), nullptr,
+                              directory.c_str(), SW_SHOWNORMAL);
+}
+
+} // namespace ui
