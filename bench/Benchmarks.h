@@ -27,3 +27,5 @@ void RunPainterBench();
 /// Paints per thousand mouse moves over a hot-tracking button, and a button's paint against a
 /// plain fill of its area.
 void RunButtonBench();
+/// The removal of an entry with 1,000 keys below it against RegDeleteTreeA on the same tree.
+void RunRemovalBench();

@@ -22,6 +22,8 @@ int main(int argc, char** argv) {
         RunPainterBench();
     if (wanted("button"))
         RunButtonBench();
+    if (wanted("removal"))
+        RunRemovalBench();
     std::fflush(stdout);
     return 0;
 }

@@ -1,0 +1,131 @@
+// RemovalBench.cpp - the removal of one entry against the bare recursive delete.
+//
+// An entry of the user's Uninstall key with 1,000 keys below it (ten subkeys holding 99 keys
+// each, every key with one value) is seeded anew before every run. One side times
+// TCatalogue::RemoveEntry on the entry's node, which deletes the tree key by key without
+// following links and then checks that the key is gone; the other side times RegDeleteTreeA on
+// the same tree, the one call a program that trusts the registry would make. Runs alternate and
+// the fastest of each is kept.
+#include "bench/Benchmarks.h"
+#include "catalogue/Catalogue.h"
+#include "framework/Form.h"
+#include "framework/TreeView.h"
+#include "tests/support/TestPrefix.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr char kEntry[] = "{BENCH-REMOVAL-ENTRY}";
+
+class TBenchForm : public framework::TForm {
+public:
+    TBenchForm() : TForm("TRemovalBenchForm") { BindField("Tree", Tree); }
+    framework::TTreeView* Tree = nullptr;
+
+protected:
+    framework::DefinitionNode ReadDefinition() const override {
+        return framework::ParseDefinition("TRemovalBenchForm BenchForm {\n"
+                                          "  ClientSize: 300 300\n"
+                                          "  TTreeView Tree {\n"
+                                          "    Bounds: 0 0 300 300\n"
+                                          "  }\n"
+                                          "}\n",
+                                          "bench");
+    }
+};
+
+void SetText(HKEY key, const char* name, const std::string& text) {
+    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1));
+}
+
+/// The entry with 1,000 keys below it: 10 subkeys of 99 keys each, plus the 10 themselves.
+void Seed() {
+    HKEY entry = nullptr;
+    const std::string path = std::string(kUninstall) + "\\" + kEntry;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &entry, nullptr);
+    SetText(entry, "DisplayName", "Removal benchmark");
+    for (int i = 0; i < 10; ++i) {
+        HKEY sub = nullptr;
+        ::RegCreateKeyExA(entry, ("Component" + std::to_string(i)).c_str(), 0, nullptr, 0,
+                          KEY_ALL_ACCESS, nullptr, &sub, nullptr);
+        SetText(sub, "Path", "C:\\Program Files\\Bench\\" + std::to_string(i));
+        for (int j = 0; j < 99; ++j) {
+            HKEY leaf = nullptr;
+            ::RegCreateKeyExA(sub, ("Feature" + std::to_string(j)).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &leaf, nullptr);
+            SetText(leaf, "State", std::to_string(j));
+            ::RegCloseKey(leaf);
+        }
+        ::RegCloseKey(sub);
+    }
+    ::RegCloseKey(entry);
+}
+
+bool EntryExists() {
+    HKEY key = nullptr;
+    const std::string path = std::string(kUninstall) + "\\" + kEntry;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+void MeasureRemoval() {
+    testsupport::RequireTestPrefix("seed an Uninstall entry for the removal benchmark");
+    framework::RegisterStandardClasses();
+    ::InitCommonControls();
+    const std::string path = std::string(kUninstall) + "\\" + kEntry;
+    double removal = 1e9, bare = 1e9;
+    int keysDeleted = 0;
+    for (int round = 0; round < 7; ++round) {
+        Seed();
+        double t0 = Seconds();
+        LSTATUS status = ::RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
+        double t1 = Seconds();
+        if (status != ERROR_SUCCESS || EntryExists())
+            std::printf("removal: WRONG RESULT: RegDeleteTreeA gave %ld\n", status);
+        bare = std::min(bare, t1 - t0);
+
+        Seed();
+        framework::TStandaloneForm<TBenchForm> form;
+        catalogue::TCatalogue catalogue(*form.Tree);
+        catalogue.BuildCatalogue();
+        framework::TTreeNode* node = nullptr;
+        for (framework::TTreeNode* child : catalogue.UserRoot->Children())
+            if (catalogue.UserKeyNames[child->Data()] == kEntry)
+                node = child;
+        if (!node) {
+            std::printf("removal: WRONG RESULT: the seeded entry is not listed\n");
+            return;
+        }
+        double t2 = Seconds();
+        catalogue::TRemoval result = catalogue.RemoveEntry(*node);
+        double t3 = Seconds();
+        if (!result.Removed() || EntryExists())
+            std::printf("removal: WRONG RESULT: RemoveEntry left the key (%s)\n",
+                        result.ErrorText.c_str());
+        keysDeleted = result.KeysDeleted;
+        removal = std::min(removal, t3 - t2);
+    }
+    std::printf("removal: entry with %d keys (itself included)  RemoveEntry %.4f s  "
+                "RegDeleteTreeA %.4f s  ratio %.2f\n",
+                keysDeleted, removal, bare, removal / bare);
+}
+
+} // namespace
+
+void RunRemovalBench() {
+    try {
+        MeasureRemoval();
+    } catch (const std::exception& e) {
+        std::printf("removal: not measured: %s\n", e.what());
+    }
+}
