@@ -167,6 +167,14 @@ TEST_F(ModalTest, AFormThatIsVisibleDisabledOrModalAlreadyIsRefused) {
     EXPECT_EQ(result, 3);
 }
 
+TEST(ModalWithoutApplication, IsRefused) {
+    framework::RegisterStandardClasses();
+    testsupport::TTestForm form;
+    EXPECT_THROW(form.ShowModal(), framework::EInvalidOperation);
+    EXPECT_FALSE(form.Modal());
+    EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+}
+
 TEST_F(ModalTest, TheOtherWindowsAreDisabledMeanwhileAndGivenBackAsTheyWere) {
     auto enabled = Build("EnabledForm", "designed");
     auto disabled = Build("DisabledForm", "designed");
