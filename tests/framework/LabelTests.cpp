@@ -178,20 +178,8 @@ TEST_F(LabelTest, AutoSizeTakesTheSizeOfTheTextAndFixedLabelsKeepTheirs) {
     EXPECT_EQ(fixed.Height(), 20);
 }
 
-TEST_F(LabelTest, DefinitionsSetLayoutAndALabelTakesNoFocus) {
-    EXPECT_EQ(Label("Plain").TextFlags(), UINT(DT_EXPANDTABS | DT_NOPREFIX | DT_LEFT));
-    EXPECT_EQ(Label("Centred").TextFlags(), UINT(DT_EXPANDTABS | DT_NOPREFIX | DT_CENTER));
-    EXPECT_EQ(Label("Right").TextFlags(), UINT(DT_EXPANDTABS | DT_NOPREFIX | DT_RIGHT));
-    EXPECT_EQ(Label("Wrapped").TextFlags(), UINT(DT_EXPANDTABS | DT_NOPREFIX | DT_WORDBREAK));
-    EXPECT_FALSE(Label("Plain").AutoSize());
-    EXPECT_TRUE(Label("Sized").AutoSize());
-    EXPECT_EQ(Label("Centred").Font().Color(), framework::clRed);
-    EXPECT_TRUE(Label("Plain").ParentColor());
-    EXPECT_EQ(Label("Through").Color(), Label("Through").Parent()->Color());
-    for (const char* name : {"Plain", "Through"})
-        EXPECT_FALSE(::GetWindowLongPtrA(Label(name).Handle(), GWL_STYLE) & WS_TABSTOP);
+TEST_F(LabelTest, ALabelTakesNoFocusAndAnUnknownAlignmentIsAnError) {
     EXPECT_EQ(::GetNextDlgTabItem(form->Handle(), nullptr, FALSE), nullptr);
-
     testsupport::TTestFormBase bad("TLabelForm F {\n TLabel L {\n  Alignment: taMiddle\n }\n}\n",
                                    "TLabelForm");
     EXPECT_THROW(bad.CreateFromDefinition(), framework::EDefinitionError);
