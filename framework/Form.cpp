@@ -277,7 +277,7 @@ namespace {
 class TModalScope {
 public:
     explicit TModalScope(HWND form)
-        : form_(form), activeBefore_(::GetActiveWindow()), focusBefore_(::GetFocus()),
+        : activeBefore_(::GetActiveWindow()), focusBefore_(::GetFocus()),
           cursorBefore_(Screen().Cursor()) {
         CancelMouseCapture();
         Screen().SetCursor(nullptr);
@@ -286,9 +286,10 @@ public:
     ~TModalScope() {
         disabled_.reset();
         Screen().SetCursor(cursorBefore_);
-        // Back to the window that was active, unless the user went to another program meanwhile.
-        if (!wasActiveAtEnd_ || !activeBefore_ || !::IsWindow(activeBefore_) ||
-            !::IsWindowVisible(activeBefore_) || !::IsWindowEnabled(activeBefore_))
+        // Back to the window that was active. While another program has the foreground this
+        // only makes it this program's active window again: it does not take the foreground.
+        if (!activeBefore_ || !::IsWindow(activeBefore_) || !::IsWindowVisible(activeBefore_) ||
+            !::IsWindowEnabled(activeBefore_))
             return;
         ::SetActiveWindow(activeBefore_);
         // A window that is not a form does not give the focus back to the child that had it.
@@ -300,16 +301,11 @@ public:
     TModalScope(const TModalScope&) = delete;
     TModalScope& operator=(const TModalScope&) = delete;
 
-    /// Called before the form is hidden.
-    void Ending() noexcept { wasActiveAtEnd_ = ::GetActiveWindow() == form_; }
-
 private:
-    HWND form_;
     HWND activeBefore_;
     HWND focusBefore_;
     HCURSOR cursorBefore_;
     std::optional<TDisabledWindows> disabled_;
-    bool wasActiveAtEnd_ = false;
 };
 } // namespace
 
@@ -331,12 +327,8 @@ int TForm::ShowModal() {
     TModalScope scope(Handle());
     struct HideAtEnd {
         TForm& form;
-        TModalScope& scope;
-        ~HideAtEnd() {
-            scope.Ending();
-            form.Hide();
-        }
-    } hide{*this, scope};
+        ~HideAtEnd() { form.Hide(); }
+    } hide{*this};
 
     Show();
     modalResult_ = mrNone;

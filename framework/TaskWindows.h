@@ -27,9 +27,6 @@ public:
     TDisabledWindows(const TDisabledWindows&) = delete;
     TDisabledWindows& operator=(const TDisabledWindows&) = delete;
 
-    /// The windows this object disabled, in the order they were found.
-    const std::vector<HWND>& Windows() const noexcept { return windows_; }
-
 private:
     std::vector<HWND> windows_;
 };
