@@ -6,6 +6,7 @@
 #include "lookandfeel/ThemeServices.h"
 #include "lookandfeel/cxLookAndFeels.h"
 #include "ui/MainFormUnit.h"
+#include "ui/WarningFormUnit.h"
 
 #include <objbase.h>
 #include <windows.h>
@@ -59,6 +60,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         ComApartment com;
         framework::TApplication application;
         application.CreateForm(ui::MainForm);
+        application.CreateForm(ui::WarningForm);
         application.Run();
         return application.ExitCode();
     } catch (...) {

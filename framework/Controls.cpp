@@ -3,6 +3,7 @@
 #include "framework/ExceptionReport.h"
 #include "framework/Exceptions.h"
 #include "framework/Form.h"
+#include "framework/Screen.h"
 
 #include <windowsx.h>
 
@@ -325,8 +326,10 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT TWinControl::WMSetCursor(HWND window, UINT hitTest, UINT mouseMessage) {
-    if (cursor_ && window == Handle() && hitTest == HTCLIENT) {
-        ::SetCursor(cursor_);
+    // The program-wide cursor, while one is set, wins over the control's own.
+    HCURSOR cursor = Screen().Cursor() ? Screen().Cursor() : cursor_;
+    if (cursor && window == Handle() && hitTest == HTCLIENT) {
+        ::SetCursor(cursor);
         return TRUE;
     }
     return DefaultHandler(WM_SETCURSOR, reinterpret_cast<WPARAM>(window),

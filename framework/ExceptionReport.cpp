@@ -2,10 +2,9 @@
 
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
+#include "framework/TaskWindows.h"
 
 #include <windows.h>
-
-#include <vector>
 
 namespace framework {
 
@@ -16,48 +15,21 @@ std::string WithFullStop(std::string message) {
 }
 
 namespace {
-BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM param) {
-    auto* windows = reinterpret_cast<std::vector<HWND>*>(param);
-    if (::IsWindowVisible(window) && ::IsWindowEnabled(window))
-        windows->push_back(window);
-    return TRUE;
-}
-
-/// Ends a mouse capture (a drag, a pressed button) that the failed operation left behind. A
-/// capture holder that fails on WM_CANCELMODE itself comes back here through its guard: that
-/// nested report sends nothing, and the capture is released all the same.
-void CancelCapture() noexcept {
-    static bool cancelling = false;
-    HWND capture = ::GetCapture();
-    if (!capture || cancelling)
-        return;
-    cancelling = true;
-    try {
-        ::SendMessageA(capture, WM_CANCELMODE, 0, 0);
-    } catch (...) {
-    }
-    cancelling = false;
-    if (::GetCapture() == capture)
-        ::ReleaseCapture();
-}
-
 void ShowReportBox(const std::string& message) noexcept {
     try {
         TApplication* app = Application();
         HWND owner = app ? app->Handle() : nullptr;
         std::string title = app ? app->Title() : std::string();
-        // The box is modal to the application window only; the other windows of the program are
-        // disabled for its time by hand, as a task-modal box would do.
-        std::vector<HWND> disabled;
-        ::EnumThreadWindows(::GetCurrentThreadId(), CollectEnabledWindow,
-                            reinterpret_cast<LPARAM>(&disabled));
-        for (HWND w : disabled)
-            if (w != owner)
-                ::EnableWindow(w, FALSE);
+        // The box is modal to the application window only (the box disables its owner itself);
+        // the other windows of the program are disabled for its time, as a task-modal box would
+        // do.
+        TDisabledWindows disabled(owner);
+        const bool ownerEnabled = owner && ::IsWindowEnabled(owner);
         ::MessageBoxA(owner, WithFullStop(message).c_str(), title.c_str(), MB_OK | MB_ICONERROR);
-        for (HWND w : disabled)
-            if (w != owner && ::IsWindow(w))
-                ::EnableWindow(w, TRUE);
+        // Wine's box enables its owner when it closes even when it found it disabled (by a modal
+        // form that is still running): disabled it stays.
+        if (owner && !ownerEnabled && ::IsWindow(owner))
+            ::EnableWindow(owner, FALSE);
     } catch (...) {
         // Out of memory while reporting: nothing more can be done.
     }
@@ -65,14 +37,14 @@ void ShowReportBox(const std::string& message) noexcept {
 } // namespace
 
 void ShowExceptionMessage(const std::string& message) noexcept {
-    CancelCapture();
+    CancelMouseCapture();
     ShowReportBox(message);
 }
 
 void HandleException() noexcept {
     // Whatever the kind, the silent one included: an abandoned operation must not leave a window
     // holding the mouse.
-    CancelCapture();
+    CancelMouseCapture();
     try {
         throw;
     } catch (const EAbort&) {

@@ -3,10 +3,13 @@
 #include "framework/Application.h"
 #include "framework/ExceptionReport.h"
 #include "framework/Exceptions.h"
+#include "framework/Screen.h"
 #include "framework/StdCtrls.h"
+#include "framework/TaskWindows.h"
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace framework {
 
@@ -267,6 +270,78 @@ void TForm::Hide() {
     ::ShowWindow(Handle(), SW_HIDE);
 }
 
+namespace {
+/// What a modal showing changes in the rest of the program, given back when it ends (also when
+/// it ends by an exception): the program-wide cursor, the other windows' enabled state, the
+/// active window and its focused control.
+class TModalScope {
+public:
+    explicit TModalScope(HWND form)
+        : activeBefore_(::GetActiveWindow()), focusBefore_(::GetFocus()),
+          cursorBefore_(Screen().Cursor()) {
+        CancelMouseCapture();
+        Screen().SetCursor(nullptr);
+        disabled_.emplace(form);
+    }
+    ~TModalScope() {
+        disabled_.reset();
+        Screen().SetCursor(cursorBefore_);
+        // Back to the window that was active. While another program has the foreground this
+        // only makes it this program's active window again: it does not take the foreground.
+        if (!activeBefore_ || !::IsWindow(activeBefore_) || !::IsWindowVisible(activeBefore_) ||
+            !::IsWindowEnabled(activeBefore_))
+            return;
+        ::SetActiveWindow(activeBefore_);
+        // A window that is not a form does not give the focus back to the child that had it.
+        if (focusBefore_ && ::IsWindow(focusBefore_) && ::IsWindowVisible(focusBefore_) &&
+            ::IsWindowEnabled(focusBefore_) &&
+            (focusBefore_ == activeBefore_ || ::IsChild(activeBefore_, focusBefore_)))
+            ::SetFocus(focusBefore_);
+    }
+    TModalScope(const TModalScope&) = delete;
+    TModalScope& operator=(const TModalScope&) = delete;
+
+private:
+    HWND activeBefore_;
+    HWND focusBefore_;
+    HCURSOR cursorBefore_;
+    std::optional<TDisabledWindows> disabled_;
+};
+} // namespace
+
+int TForm::ShowModal() {
+    if (!HandleAllocated())
+        throw EInvalidOperation("The form " + className_ + " is not built");
+    if (visible_ || ::IsWindowVisible(Handle()) || !Enabled() || !::IsWindowEnabled(Handle()) ||
+        modal_)
+        throw EInvalidOperation("Cannot make a visible window modal");
+    TApplication* application = Application();
+    if (!application)
+        throw EInvalidOperation("A form is shown modally only while the application exists");
+
+    modal_ = true;
+    struct ModalFlag {
+        bool& modal;
+        ~ModalFlag() { modal = false; }
+    } flag{modal_};
+    TModalScope scope(Handle());
+    struct HideAtEnd {
+        TForm& form;
+        ~HideAtEnd() { form.Hide(); }
+    } hide{*this};
+
+    Show();
+    modalResult_ = mrNone;
+    do {
+        application->HandleMessage();
+        if (application->Terminated())
+            modalResult_ = mrCancel;
+        // A result asks the form to close, which it always allows (forms have no close
+        // handlers): the loop ends.
+    } while (modalResult_ == mrNone);
+    return modalResult_;
+}
+
 void TForm::FocusFirstControl() {
     if (lastFocus_ && ::IsWindow(lastFocus_) && ::IsChild(Handle(), lastFocus_) &&
         ::IsWindowEnabled(lastFocus_) && ::IsWindowVisible(lastFocus_)) {
@@ -317,8 +392,11 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT TForm::WMClose() {
-    // The main form's closing ends the program; it is not hidden first. Any other form hides.
-    if (Application() && Application()->MainForm() == this)
+    // A modal form's closing is its answer "cancel", which ends ShowModal. The main form's
+    // closing ends the program; it is not hidden first. Any other form hides.
+    if (modal_)
+        modalResult_ = mrCancel;
+    else if (Application() && Application()->MainForm() == this)
         Application()->Terminate();
     else
         Hide();

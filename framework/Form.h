@@ -10,9 +10,12 @@
 //                    known to the application.
 //                    Keys: Tab moves between controls, Enter presses the active default button,
 //                    Escape the button whose Cancel is set.
+//                    ShowModal shows the form as the only usable window of the program until
+//                    its ModalResult is set; the form is hidden again, not destroyed.
 //   TStandaloneForm  a form built at once, outside the application's forms (tests, benchmarks)
 //
-// Not done yet: modal showing.
+// Not done yet: close-query and close handlers, modal forms of a form style other than a
+// top-level window.
 #pragma once
 
 #include "framework/Controls.h"
@@ -28,6 +31,11 @@ namespace framework {
 
 class TButton;
 
+/// Modal results with a meaning of their own; any other value is the caller's.
+constexpr int mrNone = 0;
+constexpr int mrOk = 1;
+constexpr int mrCancel = 2;
+
 class TForm : public TWinControl, public TDefinitionLoader {
 public:
     ~TForm() override;
@@ -42,7 +50,21 @@ public:
     /// Shows the window with a ShowWindow command; the first showing of a form positioned at the
     /// screen centre centres it first.
     void Show(int command = SW_SHOWNORMAL);
+    /// Hides the window; the control that has the focus gets it again at the next showing (the
+    /// form notes it when it becomes inactive).
     void Hide();
+    /// Shows the form modally and returns its modal result. The form must be built, hidden,
+    /// enabled and not modal already (else EInvalidOperation "Cannot make a visible window
+    /// modal"), and the application must exist. A mouse capture ends, the program-wide cursor is
+    /// lifted and the program's other windows are disabled; the form is shown and activated with
+    /// ModalResult 0, and messages are handled as by the main loop (failures in handlers are
+    /// reported and the form stays) until ModalResult is set by a button, by the form's handlers
+    /// or by closing the form (mrCancel), or until the program is asked to end (mrCancel). Then
+    /// the form is hidden, and the other windows, the cursor, the window that was active and its
+    /// focused control are given back.
+    int ShowModal();
+    /// True while ShowModal runs.
+    bool Modal() const noexcept { return modal_; }
     /// Gives a queued message the dialog keyboard handling (Tab between controls); true when the
     /// message was handled there.
     bool IsDialogKey(MSG& msg);
@@ -62,7 +84,8 @@ public:
     /// The control that last had the focus in this form, or null.
     TWinControl* ActiveControl() const noexcept { return activeControl_; }
 
-    /// Set by a button with a ModalResult when it is clicked.
+    /// Set by a button with a ModalResult when it is clicked; a value other than mrNone ends
+    /// ShowModal.
     int ModalResult() const noexcept { return modalResult_; }
     void SetModalResult(int result) noexcept { modalResult_ = result; }
 
@@ -129,6 +152,7 @@ private:
     bool systemMenu_ = true, minimizeBox_ = true, maximizeBox_ = true;
     bool shownOnce_ = false;
     bool destroying_ = false;
+    bool modal_ = false;
     HWND lastFocus_ = nullptr;
     TWinControl* activeControl_ = nullptr; // cleared by the control when it goes
     friend class TWinControl;

@@ -8,6 +8,7 @@ namespace framework {
 
 void RegisterStandardClasses() {
     RegisterControlClass("TButton", [] { return std::make_unique<TButton>(); });
+    RegisterControlClass("TLabel", [] { return std::make_unique<TLabel>(); });
     RegisterControlClass("TTimer", [] { return std::make_unique<TTimer>(); });
     RegisterControlClass("TTreeView", [] { return std::make_unique<TTreeView>(); });
     RegisterControlClass("TImageList", [] { return std::make_unique<TImageList>(); });

@@ -1,4 +1,4 @@
-// StdCtrls.h - the system push button as a control of the framework.
+// StdCtrls.h - the system push button and the static text label as controls of the framework.
 //
 // Classes in this file:
 //   TButton  a BUTTON window: caption, Default, Cancel, ModalResult and OnClick. It learns on
@@ -6,13 +6,22 @@
 //            focused button, or the Default one while no button has the focus); the native button
 //            shows that by its default frame, and a derived button that draws itself overrides
 //            ActiveDefaultChanged to draw it its own way.
+//   TLabel   a text drawn by the framework on its parent's colour, or on its parent's image when
+//            Transparent: aligned left, right or centred, on one line or word-wrapped, sized to
+//            its text while AutoSize is set. It takes no focus.
 //
-// Not done yet: images, the split and command-link styles.
+// Not done yet: images, the split and command-link styles of buttons; accelerator letters of
+// labels (the text is shown as it is), the raised look of a disabled label (it is drawn in
+// clGrayText).
 #pragma once
 
 #include "framework/Controls.h"
 
+#include <cstdint>
+
 namespace framework {
+
+enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 
 class TButton : public TWinControl {
 public:
@@ -47,6 +56,38 @@ protected:
 private:
     bool default_ = false, cancel_ = false, activeDefault_ = false;
     int modalResult_ = 0;
+};
+
+class TLabel : public TCustomControl {
+public:
+    TLabel();
+
+    TAlignment Alignment() const noexcept { return alignment_; }
+    void SetAlignment(TAlignment alignment);
+    /// Breaks the text into lines at word ends to fit the width.
+    bool WordWrap() const noexcept { return wordWrap_; }
+    void SetWordWrap(bool wordWrap);
+    /// The label takes the size of its text (keeping its width when word-wrapped); true unless
+    /// set.
+    bool AutoSize() const noexcept { return autoSize_; }
+    void SetAutoSize(bool autoSize);
+    /// The DrawText flags the text is drawn with.
+    UINT TextFlags() const noexcept;
+
+    void ApplyProperty(const DefinitionProperty& property, TDefinitionLoader& loader) override;
+    void Loaded() override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Paint(TCanvas& canvas) override;
+
+private:
+    void AdjustBounds();
+    void Invalidate();
+
+    TAlignment alignment_ = taLeftJustify;
+    bool wordWrap_ = false, autoSize_ = true, loaded_ = false;
 };
 
 } // namespace framework

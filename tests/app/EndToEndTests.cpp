@@ -63,6 +63,13 @@ TEST_F(EndToEnd, ShowsBothScopesInTheTreeAndEndsWithExitCodeZeroWhenClosed) {
     RECT frame;
     ::GetWindowRect(main, &frame);
     EXPECT_EQ(frame.left, (::GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2);
+    // The confirmation dialog is there from start-up, hidden, owned as the main window is.
+    HWND dialog = ::FindWindowA("Ordanel.WarningForm", nullptr);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(::GetWindowThreadProcessId(dialog, nullptr),
+              ::GetWindowThreadProcessId(main, nullptr));
+    EXPECT_FALSE(::IsWindowVisible(dialog));
+    EXPECT_EQ(::GetWindow(dialog, GW_OWNER), ::GetWindow(main, GW_OWNER));
 
     HWND tree = testsupport::FindChildOfClass(main, "SysTreeView32");
     ASSERT_NE(tree, nullptr);

@@ -1,0 +1,51 @@
+#include "framework/TaskWindows.h"
+
+namespace framework {
+
+void CancelMouseCapture() noexcept {
+    static bool cancelling = false;
+    HWND capture = ::GetCapture();
+    if (!capture || cancelling)
+        return;
+    cancelling = true;
+    // Every window procedure of the program has its own guard; this one is for a foreign
+    // procedure that lets an exception through.
+    try {
+        ::SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    } catch (...) {
+    }
+    cancelling = false;
+    if (::GetCapture() == capture)
+        ::ReleaseCapture();
+}
+
+namespace {
+struct Collect {
+    HWND except;
+    std::vector<HWND>* windows;
+};
+
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM param) {
+    auto* collect = reinterpret_cast<Collect*>(param);
+    if (window != collect->except && ::IsWindowVisible(window) && ::IsWindowEnabled(window))
+        collect->windows->push_back(window);
+    return TRUE;
+}
+} // namespace
+
+TDisabledWindows::TDisabledWindows(HWND except) {
+    // All found first: should the list fail to grow, no window is left disabled.
+    Collect collect{except, &windows_};
+    ::EnumThreadWindows(::GetCurrentThreadId(), CollectEnabledWindow,
+                        reinterpret_cast<LPARAM>(&collect));
+    for (HWND window : windows_)
+        ::EnableWindow(window, FALSE);
+}
+
+TDisabledWindows::~TDisabledWindows() {
+    for (HWND window : windows_)
+        if (::IsWindow(window))
+            ::EnableWindow(window, TRUE);
+}
+
+} // namespace framework
