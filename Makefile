@@ -8,7 +8,7 @@ PREFIX_FOR_TESTS = $(BUILD)/wineprefix
 all: build
 
 setup:
-	@tools/setup.sh
+	@tools/setup.sh $(BUILD)
 
 build: setup
 	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) \

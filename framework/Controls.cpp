@@ -47,6 +47,29 @@ constexpr NamedColor kColorNames[] = {
     {"clInfoText", clInfoText},
 };
 
+/// The system's cursors by the names window definitions give them; crDefault is the class's.
+struct NamedCursor {
+    const char* name;
+    const char* id;
+};
+const NamedCursor kCursorNames[] = {
+    {"crDefault", nullptr},
+    {"crArrow", IDC_ARROW},
+    {"crHandPoint", IDC_HAND},
+    {"crIBeam", IDC_IBEAM},
+    {"crCross", IDC_CROSS},
+    {"crHourGlass", IDC_WAIT},
+    {"crAppStart", IDC_APPSTARTING},
+    {"crNo", IDC_NO},
+    {"crHelp", IDC_HELP},
+    {"crUpArrow", IDC_UPARROW},
+    {"crSizeAll", IDC_SIZEALL},
+    {"crSizeNS", IDC_SIZENS},
+    {"crSizeWE", IDC_SIZEWE},
+    {"crSizeNESW", IDC_SIZENESW},
+    {"crSizeNWSE", IDC_SIZENWSE},
+};
+
 BOOL CALLBACK ForwardSysColorChange(HWND child, LPARAM) {
     ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
     return TRUE;
@@ -235,13 +258,12 @@ void TWinControl::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& 
         ApplyFont(font_, p, loader);
         parentFont_ = false;
     } else if (p.name == "Cursor") {
-        const std::string& c = p.Identifier();
-        if (c == "HandPoint")
-            cursor_ = ::LoadCursorA(nullptr, IDC_HAND);
-        else if (c == "Default")
-            cursor_ = nullptr;
-        else
-            p.Fail("unknown cursor " + c);
+        const std::string& name = p.Identifier();
+        auto it = std::find_if(std::begin(kCursorNames), std::end(kCursorNames),
+                               [&](const NamedCursor& c) { return name == c.name; });
+        if (it == std::end(kCursorNames))
+            p.Fail("unknown cursor " + name);
+        cursor_ = it->id ? ::LoadCursorA(nullptr, it->id) : nullptr;
     } else {
         TComponent::ApplyProperty(p, loader);
     }

@@ -302,8 +302,8 @@ void RegisterControlClass(const std::string& className, ComponentFactory factory
 /// A new component of the class; EDefinitionError when the class is not registered.
 std::unique_ptr<TComponent> CreateComponent(const std::string& className);
 
-/// Registers the framework's own classes (button, label, timer, tree view, image list).
-/// Idempotent.
+/// Registers the framework's own classes (button, label, timer, tree view, image list,
+/// picture). Idempotent.
 void RegisterStandardClasses();
 
 } // namespace framework

@@ -10,6 +10,7 @@
 //   TGraphic          base of pictures that can draw themselves on a canvas
 //   TBitmap           an owned HBITMAP (device-compatible or 32-bit DIB) with its own canvas
 //   EOutOfResources   raised when GDI refuses to create an object
+//   EInvalidGraphic   raised for picture data that cannot be read
 //
 // Handles: every HFONT/HBRUSH/HPEN/HBITMAP/HDC created here is owned by exactly one object and
 // deleted by it; a canvas selects the original objects back into its DC before one of its own
@@ -33,6 +34,7 @@
 namespace framework {
 
 FRAMEWORK_EXCEPTION_KIND(EOutOfResources, Exception);
+FRAMEWORK_EXCEPTION_KIND(EInvalidGraphic, Exception);
 
 /// A set of values of a small enumeration (ordinals 0..7), one bit per value: bit n is ordinal n.
 template <typename E> class EnumSet {

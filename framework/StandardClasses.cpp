@@ -1,4 +1,5 @@
 #include "framework/Controls.h"
+#include "framework/ExtCtrls.h"
 #include "framework/ImageList.h"
 #include "framework/StdCtrls.h"
 #include "framework/Timers.h"
@@ -11,6 +12,7 @@ void RegisterStandardClasses() {
     RegisterControlClass("TLabel", [] { return std::make_unique<TLabel>(); });
     RegisterControlClass("TTimer", [] { return std::make_unique<TTimer>(); });
     RegisterControlClass("TTreeView", [] { return std::make_unique<TTreeView>(); });
+    RegisterControlClass("TImage", [] { return std::make_unique<TImage>(); });
     RegisterControlClass("TImageList", [] { return std::make_unique<TImageList>(); });
 }
 

@@ -252,7 +252,7 @@ DefinitionNode ParseDefinition(std::string_view text, const std::string& sourceN
     return Parser(text, sourceName).ParseDocument();
 }
 
-DefinitionNode LoadDefinition(const char* resourceName, HMODULE module) {
+std::string_view ResourceData(const char* resourceName, HMODULE module) {
     if (!module)
         module = ::GetModuleHandleA(nullptr);
     HRSRC info = ::FindResourceA(module, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
@@ -260,8 +260,11 @@ DefinitionNode LoadDefinition(const char* resourceName, HMODULE module) {
     const void* bytes = data ? ::LockResource(data) : nullptr;
     if (!bytes)
         throw EDefinitionError(std::string("Resource ") + resourceName + " not found");
-    std::string_view text(static_cast<const char*>(bytes), ::SizeofResource(module, info));
-    return ParseDefinition(text, resourceName);
+    return {static_cast<const char*>(bytes), ::SizeofResource(module, info)};
+}
+
+DefinitionNode LoadDefinition(const char* resourceName, HMODULE module) {
+    return ParseDefinition(ResourceData(resourceName, module), resourceName);
 }
 
 } // namespace framework

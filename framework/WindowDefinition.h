@@ -70,5 +70,8 @@ DefinitionNode ParseDefinition(std::string_view text, const std::string& sourceN
 /// Reads the RCDATA resource resourceName of module (the program when null) and parses it.
 /// A missing resource is an EDefinitionError.
 DefinitionNode LoadDefinition(const char* resourceName, HMODULE module = nullptr);
+/// The bytes of an RCDATA resource of module (null: the program); EDefinitionError when there is
+/// none. They stay valid while the module is loaded.
+std::string_view ResourceData(const char* resourceName, HMODULE module = nullptr);
 
 } // namespace framework

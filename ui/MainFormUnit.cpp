@@ -6,6 +6,7 @@ TMainForm* MainForm = nullptr;
 
 TMainForm::TMainForm() : TForm("TMainForm") {
     BindHandler("FormCreate", &TMainForm::FormCreate);
+    BindField("Image1", Image1);
     BindField("TreeView", TreeView);
     BindField("ImageList1", ImageList1);
 }

@@ -5,10 +5,11 @@
 //              MainForm is set); its creation handler builds the catalogue before the window is
 //              first shown.
 //
-// Not done yet: banner, notice, Remove and Exit buttons, removal.
+// Not done yet: the banner's click, notice, Remove and Exit buttons, removal.
 #pragma once
 
 #include "catalogue/Catalogue.h"
+#include "framework/ExtCtrls.h"
 #include "framework/Form.h"
 #include "framework/ImageList.h"
 #include "framework/TreeView.h"
@@ -21,6 +22,7 @@ class TMainForm : public framework::TForm {
 public:
     TMainForm();
 
+    framework::TImage* Image1 = nullptr;
     framework::TTreeView* TreeView = nullptr;
     framework::TImageList* ImageList1 = nullptr;
 
