@@ -1,0 +1,70 @@
+#!/bin/bash
+# Takes the README's pictures: screenshots.sh <build dir> [<output dir, default docs>]
+# Runs Ordanel under Xvfb in a private prefix seeded with the demo entries, with the visual style
+# on, and saves the main window (an entry selected) and the warning dialog as PNGs. Run it from
+# the repository after changing how a window looks; the pictures are committed.
+set -e
+build=$(realpath "$1")
+out=$(realpath -m "${2:-docs}")
+here=$(dirname "$(realpath "$0")")
+exe=$build/app/Ordanel.exe
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [ -z "$ORDANEL_SHOTS_DISPLAY" ]; then
+    export ORDANEL_SHOTS_DISPLAY=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
+export WINEPREFIX=$build/shotprefix
+reg="Z:$(echo "$here/demo-entries.reg" | sed 's|/|\\|g')"
+"$here/winerun" "$WINEPREFIX" regedit /S "$reg"
+theme='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
+"$here/winerun" "$WINEPREFIX" reg add "$theme" /v ThemeActive /d 1 /f >/dev/null
+"$here/winerun" "$WINEPREFIX" reg add "$theme" /v DllName \
+    /d 'C:\windows\resources\themes\light\light.msstyles' /f >/dev/null
+mkdir -p "$out"
+
+visible_windows() {
+    xdotool search --onlyvisible --classname 'ordanel.exe' 2>/dev/null || true
+}
+
+# The window's own area of the screen: frame and client, nothing around it.
+shoot() {
+    local window=$1 file=$2
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$file"
+    echo "screenshots: $file"
+}
+
+"$here/winerun" "$WINEPREFIX" "$exe" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+main=""
+for _ in $(seq 1 150); do
+    main=$(visible_windows | tail -n 1)
+    [ -n "$main" ] && break
+    sleep 0.2
+done
+[ -n "$main" ] || { echo "screenshots: the main window did not appear" >&2; exit 1; }
+sleep 1
+# The tree has the focus: select the first entry below "Entire System".
+xdotool windowactivate --sync "$main" key Down
+sleep 0.5
+shoot "$main" "$out/main-window.png"
+# Shift+Tab reaches Remove (first in tab order), Enter presses it; the dialog opens.
+xdotool key shift+Tab Return
+dialog=""
+for _ in $(seq 1 50); do
+    dialog=$(visible_windows | grep -vx "$main" | tail -n 1)
+    [ -n "$dialog" ] && break
+    sleep 0.2
+done
+[ -n "$dialog" ] || { echo "screenshots: the dialog did not appear" >&2; exit 1; }
+sleep 1
+shoot "$dialog" "$out/warning-dialog.png"
+# "No" (Tab from "Yes", then Enter), then Alt+F4 on the main window.
+xdotool key Tab Return
+sleep 0.5
+xdotool windowactivate --sync "$main" key --clearmodifiers alt+F4 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+trap - EXIT
