@@ -1,0 +1,304 @@
+// test-lock: registry-uninstall
+// test-lock: input
+// The main window in this process, built from its stored definition with the real warning
+// dialog: which entries Remove acts on, what the answers do to the registry and the tree, what a
+// refused deletion tells the user, and what the banner and Exit do.
+#include "catalogue/Catalogue.h"
+#include "controls/cxButtons.h"
+#include "controls/cxGroupBox.h"
+#include "framework/Application.h"
+#include "lookandfeel/cxLookAndFeels.h"
+#include "tests/support/Input.h"
+#include "tests/support/MessageBoxWatcher.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/RegistrySandbox.h"
+#include "tests/support/ThemeServicesScope.h"
+#include "tests/support/UninstallSandbox.h"
+#include "ui/MainFormUnit.h"
+#include "ui/ShellOpen.h"
+#include "ui/WarningFormUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using framework::TTreeNode;
+using testsupport::Scope;
+using ui::MainForm;
+using ui::WarningForm;
+
+/// What the test does once the warning dialog is up, run from a timer inside its modal loop.
+std::function<void()> g_answer;
+bool g_answered = false;
+
+void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    if (!WarningForm || !WarningForm->Modal() || !::IsWindowVisible(WarningForm->Handle()))
+        return;
+    ::KillTimer(nullptr, id);
+    g_answered = true;
+    if (g_answer)
+        g_answer();
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        framework::RegisterStandardClasses();
+        controls::RegisterButtonClasses();
+        controls::RegisterGroupBoxClasses();
+        ::InitCommonControls();
+    }
+    void SetUp() override { lookandfeel::InitializeLookAndFeel(); }
+    void TearDown() override {
+        application.reset();
+        MainForm = nullptr;
+        WarningForm = nullptr;
+        lookandfeel::FinalizeLookAndFeel();
+    }
+
+    /// Start-up as the program does it, on the registry seeded so far.
+    void Start() {
+        application->CreateForm(MainForm);
+        application->CreateForm(WarningForm);
+        MainForm->Show();
+        ::SetForegroundWindow(MainForm->Handle());
+        Pump(200);
+    }
+    static void Pump(int ms) {
+        testsupport::PumpUntil([] { return false; }, ms);
+    }
+    static void ClickOn(framework::TWinControl& control) {
+        testsupport::ClickAt(testsupport::CentreOf(control.Handle()));
+    }
+
+    catalogue::TCatalogue& Catalogue() { return MainForm->Catalogue(); }
+    TTreeNode* Entry(TTreeNode* root, const std::string& caption, int nth = 0) {
+        for (TTreeNode* n : root->Children())
+            if (n->Text() == caption && nth-- == 0)
+                return n;
+        ADD_FAILURE() << "no entry " << caption;
+        return nullptr;
+    }
+    std::vector<std::string> Captions(TTreeNode* root) {
+        std::vector<std::string> texts;
+        for (TTreeNode* n : root->Children())
+            texts.push_back(n->Text());
+        return texts;
+    }
+
+    /// Selects node, presses Remove with a real click and answers the dialog with answer; true
+    /// when the dialog was shown and has gone again.
+    bool Remove(TTreeNode* node, std::function<void()> answer) {
+        MainForm->TreeView->SetSelected(node);
+        Pump(50);
+        g_answer = std::move(answer);
+        g_answered = false;
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, AnswerTimer);
+        ClickOn(*MainForm->RemoveButton);
+        const bool done =
+            testsupport::PumpUntil([] { return g_answered && !WarningForm->Modal(); }, 15000);
+        ::KillTimer(nullptr, timer);
+        Pump(100);
+        return done;
+    }
+    void Yes() { ClickOn(*WarningForm->cxButton2); }
+    void No() { ClickOn(*WarningForm->cxButton1); }
+
+    testsupport::UninstallSandbox sandbox;
+    testsupport::ScopedThemeServices services;
+    std::unique_ptr<framework::TApplication> application =
+        std::make_unique<framework::TApplication>();
+};
+
+TEST_F(MainFormTest, RemoveIsEnabledExactlyWhileAnEntryIsSelectedAndNothingCollapses) {
+    sandbox.AddEntry(Scope::Machine, "Tool", "Tool");
+    sandbox.AddEntry(Scope::User, "Mine", "Mine");
+    Start();
+    catalogue::TCatalogue& c = Catalogue();
+    EXPECT_EQ(MainForm->TreeView->Selected(), c.SystemRoot);
+    EXPECT_FALSE(MainForm->RemoveButton->Enabled()) << "at the first showing";
+    struct Case {
+        TTreeNode* select;
+        bool enabled;
+    } cases[] = {{c.SystemRoot->Children()[0], true}, {c.UserRoot, false},
+                 {c.UserRoot->Children()[0], true},   {nullptr, false},
+                 {c.SystemRoot->Children()[0], true}, {c.SystemRoot, false}};
+    for (const Case& k : cases) {
+        MainForm->TreeView->SetSelected(k.select);
+        EXPECT_EQ(MainForm->RemoveButton->Enabled(), k.enabled)
+            << (k.select ? k.select->Text() : "no selection");
+    }
+    // Every way of asking refuses: a call, the control's own message, a real double click.
+    HWND tree = MainForm->TreeView->Handle();
+    c.SystemRoot->Collapse();
+    ::SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(c.UserRoot->ItemId()));
+    RECT item{};
+    const HTREEITEM userItem = c.UserRoot->ItemId();
+    std::memcpy(&item, &userItem, sizeof userItem); // the message takes the item in the rect
+    ASSERT_TRUE(::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&item)));
+    ::MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&item), 2);
+    const POINT on{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    testsupport::ClickAt(on);
+    testsupport::ClickAt(on);
+    Pump(300);
+    EXPECT_TRUE(c.SystemRoot->Expanded());
+    EXPECT_TRUE(c.UserRoot->Expanded());
+}
+
+TEST_F(MainFormTest, NoAndTheCloseBoxChangeNothingAndYesRemovesTheSelectedKeyAndNode) {
+    sandbox.AddEntry(Scope::User, "Twin A", "Same Name");
+    sandbox.AddEntry(Scope::User, "Twin A\\Level1\\Level2\\Level3");
+    sandbox.AddEntry(Scope::User, "Twin B", "Same Name");
+    sandbox.AddEntry(Scope::Machine, "Twin A", "Same Name");
+    Start();
+    TTreeNode* user = Catalogue().UserRoot;
+    const testsupport::RegistryDump before = testsupport::DumpBothHives();
+    const auto uninstallChanges = [&] {
+        std::vector<std::wstring> changed = before.Differences(testsupport::DumpBothHives());
+        std::erase_if(changed, [](const std::wstring& p) {
+            return p.find(L"\\CurrentVersion\\Uninstall") == std::wstring::npos;
+        });
+        return changed;
+    };
+    ASSERT_TRUE(Remove(Entry(user, "Same Name", 0), [&] { No(); }));
+    ASSERT_TRUE(Remove(Entry(user, "Same Name", 0), [&] {
+        testsupport::ClickAt(testsupport::CloseBoxPoint(WarningForm->Handle()));
+    }));
+    EXPECT_TRUE(uninstallChanges().empty());
+    ASSERT_EQ(Captions(user), (std::vector<std::string>{"Same Name", "Same Name"}));
+
+    // The first of the two is renamed in place; Yes removes it by its position, with the three
+    // levels below it, and leaves its twin and the machine's key of the same name.
+    TTreeNode* first = Entry(user, "Same Name", 0);
+    ASSERT_NE(first, nullptr);
+    first->SetText("Edited");
+    ASSERT_TRUE(Remove(first, [&] { Yes(); }));
+    EXPECT_FALSE(sandbox.Exists(Scope::User, "Twin A"));
+    EXPECT_TRUE(sandbox.Exists(Scope::User, "Twin B"));
+    EXPECT_TRUE(sandbox.Exists(Scope::Machine, "Twin A"));
+    EXPECT_EQ(Captions(user), (std::vector<std::string>{"Same Name"}));
+    // The selection moved by itself and the rule ran for the new one.
+    TTreeNode* selected = MainForm->TreeView->Selected();
+    ASSERT_NE(selected, nullptr);
+    EXPECT_EQ(MainForm->RemoveButton->Enabled(), Catalogue().ScopeOf(*selected).has_value());
+
+    // The last entry goes; its root stays, expanded and not removable.
+    ASSERT_TRUE(Remove(Entry(user, "Same Name"), [&] { Yes(); }));
+    EXPECT_FALSE(sandbox.Exists(Scope::User, "Twin B"));
+    EXPECT_TRUE(Captions(user).empty());
+    EXPECT_EQ(MainForm->TreeView->Roots().size(), 2u);
+    MainForm->TreeView->SetSelected(user);
+    EXPECT_FALSE(MainForm->RemoveButton->Enabled());
+}
+
+TEST_F(MainFormTest, AKeyThatStaysKeepsItsNodeAndTheUserIsToldWhy) {
+    sandbox.AddEntry(Scope::Machine32, "Stubborn", "Stubborn Tool");
+    sandbox.AddEntry(Scope::Machine32, "Stubborn\\A\\Locked\\Leaf");
+    sandbox.AddEntry(Scope::Machine32, "Stubborn\\B");
+    sandbox.AddEntry(Scope::User, "Sealed", "Sealed Tool");
+    Start();
+    testsupport::RegistryApiHooks hooks;
+    const auto refuse = [&](LPCSTR sub) {
+        const std::string name = sub;
+        return name == "Locked" || name.find("Sealed") != std::string::npos;
+    };
+    hooks.DeleteKeyEx = [&](HKEY base, LPCSTR sub, REGSAM view, DWORD reserved) {
+        return refuse(sub) ? LSTATUS(ERROR_ACCESS_DENIED)
+                           : hooks.Previous().DeleteKeyEx(base, sub, view, reserved);
+    };
+    hooks.DeleteKey = [&](HKEY base, LPCSTR sub) {
+        return refuse(sub) ? LSTATUS(ERROR_ACCESS_DENIED) : hooks.Previous().DeleteKey(base, sub);
+    };
+    const std::string reason = catalogue::SystemErrorText(ERROR_ACCESS_DENIED);
+    struct Case {
+        TTreeNode* root;
+        const char* caption;
+        const char* says;
+    } cases[] = {
+        {Catalogue().SystemRoot, "Stubborn Tool", "only removed in part: 2 keys"},
+        {Catalogue().UserRoot, "Sealed Tool", "could not be removed"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.caption);
+        testsupport::MessageBoxWatcher watcher;
+        ASSERT_TRUE(Remove(Entry(k.root, k.caption), [&] { Yes(); }));
+        const testsupport::MessageBoxSeen seen = watcher.Wait();
+        ASSERT_TRUE(seen.seen);
+        EXPECT_EQ(seen.owner, MainForm->Handle());
+        EXPECT_EQ(seen.caption, application->Title());
+        EXPECT_TRUE(seen.hasErrorIcon);
+        EXPECT_NE(seen.text.find(k.says), std::string::npos) << seen.text;
+        EXPECT_NE(seen.text.find(reason), std::string::npos) << seen.text;
+        EXPECT_EQ(Captions(k.root), std::vector<std::string>{k.caption}) << "the node stays";
+        EXPECT_TRUE(::IsWindowEnabled(MainForm->Handle()));
+    }
+    // As far as the registry allowed: the refused key keeps its parents.
+    EXPECT_TRUE(sandbox.Exists(Scope::Machine32, "Stubborn\\A\\Locked"));
+    EXPECT_FALSE(sandbox.Exists(Scope::Machine32, "Stubborn\\A\\Locked\\Leaf"));
+    EXPECT_FALSE(sandbox.Exists(Scope::Machine32, "Stubborn\\B"));
+    EXPECT_TRUE(sandbox.Exists(Scope::User, "Sealed"));
+}
+
+TEST_F(MainFormTest, FailureTextsNameWhatHappenedAndTheSystemsReason) {
+    catalogue::TRemoval removed;
+    removed.Result = catalogue::TRemoval::Outcome::Removed;
+    catalogue::TRemoval one, none, unknown;
+    one.KeysDeleted = 1;
+    one.Error = none.Error = ERROR_ACCESS_DENIED;
+    one.ErrorText = none.ErrorText = "Access denied.";
+    unknown.Error = 1234;
+    EXPECT_EQ(ui::RemovalFailureText(removed), "");
+    EXPECT_NE(ui::RemovalFailureText(one).find("only removed in part: 1 key below it"),
+              std::string::npos);
+    EXPECT_NE(ui::RemovalFailureText(none).find("could not be removed"), std::string::npos);
+    EXPECT_EQ(ui::RemovalFailureText(none).substr(ui::RemovalFailureText(none).size() - 14),
+              "Access denied.");
+    EXPECT_NE(ui::RemovalFailureText(unknown).find("Error 1234."), std::string::npos);
+}
+
+int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+std::vector<std::string> g_opened;
+HINSTANCE WINAPI RecordShell(HWND parent, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT) {
+    g_opened.push_back(std::string(verb) + " " + file +
+                       (parent == framework::Application()->Handle() ? "" : " (wrong parent)"));
+    return reinterpret_cast<HINSTANCE>(42);
+}
+
+TEST_F(MainFormTest, TheBannerOpensTheProductsPageOncePerClickAndExitEndsTheProgram) {
+    Start();
+    ui::ScopedShellApi shell({&RecordShell});
+    g_opened.clear();
+    framework::TImage& banner = *MainForm->Image1;
+    EXPECT_EQ(banner.Top(), 0);
+    EXPECT_EQ(banner.Height(), ::MulDiv(85, ScreenDpi(), 96));
+    ClickOn(banner);
+    Pump(700); // no double click
+    ClickOn(banner);
+    Pump(300);
+    const std::string page = std::string("open ") + ui::kProductsAddress;
+    EXPECT_EQ(g_opened, (std::vector<std::string>{page, page}));
+    EXPECT_EQ(std::string(ui::kProductsAddress).rfind("http://", 0), 0u);
+    EXPECT_TRUE(::IsWindowVisible(MainForm->Handle()));
+
+    EXPECT_FALSE(application->Terminated());
+    ClickOn(*MainForm->cxButton2);
+    for (int waited = 0; waited < 3000 && !application->Terminated(); waited += 10) {
+        application->ProcessMessages();
+        ::Sleep(10);
+    }
+    EXPECT_TRUE(application->Terminated());
+}
+
+} // namespace
