@@ -48,7 +48,8 @@ done
 [ -n "$main" ] || { echo "screenshots: the main window did not appear" >&2; exit 1; }
 sleep 1
 # The tree has the focus: select the first entry below "Entire System".
-xdotool windowactivate --sync "$main" key Down
+xdotool windowfocus "$main" 2>/dev/null || true
+xdotool key Down
 sleep 0.5
 shoot "$main" "$out/main-window.png"
 # Shift+Tab reaches Remove (first in tab order), Enter presses it; the dialog opens.
@@ -65,6 +66,7 @@ shoot "$dialog" "$out/warning-dialog.png"
 # "No" (Tab from "Yes", then Enter), then Alt+F4 on the main window.
 xdotool key Tab Return
 sleep 0.5
-xdotool windowactivate --sync "$main" key --clearmodifiers alt+F4 2>/dev/null || true
+xdotool windowfocus "$main" 2>/dev/null || true
+xdotool key --clearmodifiers alt+F4
 wait "$pid" 2>/dev/null || true
 trap - EXIT
