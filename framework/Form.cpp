@@ -14,15 +14,27 @@
 namespace framework {
 
 namespace {
-int ScreenDpi() {
+int g_formDpi = 0; // 0: the screen's own
+} // namespace
+
+int FormDpi() {
+    if (g_formDpi > 0)
+        return g_formDpi;
     WindowDc screen(nullptr);
     int dpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
-} // namespace
+
+ScopedFormDpi::ScopedFormDpi(int dpi) noexcept : previous_(g_formDpi) {
+    g_formDpi = dpi;
+}
+
+ScopedFormDpi::~ScopedFormDpi() {
+    g_formDpi = previous_;
+}
 
 TForm::TForm(std::string className) : className_(std::move(className)) {
-    screenDpi_ = ScreenDpi();
+    screenDpi_ = FormDpi();
     dpi_ = screenDpi_;
     visible_ = false;
 }

@@ -36,6 +36,23 @@ constexpr int mrNone = 0;
 constexpr int mrOk = 1;
 constexpr int mrCancel = 2;
 
+/// The screen's pixels per inch that forms scale their definitions by (designed at 96): the
+/// screen's own setting, unless a ScopedFormDpi is in force.
+int FormDpi();
+
+/// Forms created during its lifetime scale as on a screen of dpi pixels per inch, so that other
+/// screen settings can be tried without changing the desktop's. Scopes nest.
+class ScopedFormDpi {
+public:
+    explicit ScopedFormDpi(int dpi) noexcept;
+    ~ScopedFormDpi();
+    ScopedFormDpi(const ScopedFormDpi&) = delete;
+    ScopedFormDpi& operator=(const ScopedFormDpi&) = delete;
+
+private:
+    int previous_;
+};
+
 class TForm : public TWinControl, public TDefinitionLoader {
 public:
     ~TForm() override;

@@ -49,12 +49,8 @@ protected:
         WarningForm = nullptr;
         lookandfeel::FinalizeLookAndFeel();
     }
-    static int Scale(int pixels) {
-        HDC screen = ::GetDC(nullptr);
-        int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-        ::ReleaseDC(nullptr, screen);
-        return ::MulDiv(pixels, dpi, 96);
-    }
+    static int Scale(int pixels) { return ::MulDiv(pixels, framework::FormDpi(), 96); }
+    void ExpectBuiltAsTheTablesDescribe();
     static TWinControl& Control(const char* name) {
         return dynamic_cast<TWinControl&>(*WarningForm->FindComponent(name));
     }
@@ -68,7 +64,22 @@ protected:
     testsupport::TTestFormBase* main = nullptr;
 };
 
+/// The same dialog on a screen of 144 pixels per inch: every place, size and font scaled by 1.5.
+class WarningFormAt144Dpi : public WarningFormTest {
+protected:
+    WarningFormAt144Dpi() { EXPECT_EQ(Scale(292), 438); }
+    framework::ScopedFormDpi dpi{144};
+};
+
 TEST_F(WarningFormTest, TheDialogIsBuiltAsItsTablesDescribeIt) {
+    ExpectBuiltAsTheTablesDescribe();
+}
+
+TEST_F(WarningFormAt144Dpi, TheDialogScalesItsTablesByTheScreensPixelsPerInch) {
+    ExpectBuiltAsTheTablesDescribe();
+}
+
+void WarningFormTest::ExpectBuiltAsTheTablesDescribe() {
     ASSERT_NE(WarningForm, nullptr);
     EXPECT_EQ(application->MainForm(), main);
     HWND w = WarningForm->Handle();
