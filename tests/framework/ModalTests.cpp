@@ -301,6 +301,8 @@ TEST_F(ModalTest, TheActiveWindowAndItsFocusedControlComeBackAfterwards) {
         ::SetFocus(c.focus); // not the first control of the form
         ASSERT_EQ(::GetActiveWindow(), c.active);
         ShowModal([&] { testsupport::ClickAt(testsupport::CentreOf(Button("A").Handle())); });
+        // The display's own notices of the hidden dialog may come in a little later.
+        PumpUntil([&] { return ::GetActiveWindow() == c.active && ::GetFocus() == c.focus; }, 2000);
         EXPECT_EQ(::GetActiveWindow(), c.active);
         EXPECT_EQ(::GetFocus(), c.focus);
         ::ShowWindow(c.active, SW_HIDE);

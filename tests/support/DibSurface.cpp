@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <ostream>
 #include <stdexcept>
+#include <vector>
 
 namespace testsupport {
 
@@ -195,6 +197,41 @@ std::string DcSnapshot::Describe() const {
 
 std::ostream& operator<<(std::ostream& out, const DcSnapshot& snapshot) {
     return out << snapshot.Describe();
+}
+
+std::unique_ptr<DibSurface> CaptureScreen(const RECT& rect) {
+    auto surface = std::make_unique<DibSurface>(rect.right - rect.left, rect.bottom - rect.top);
+    HDC screen = ::GetDC(nullptr);
+    ::BitBlt(surface->dc(), 0, 0, surface->width(), surface->height(), screen, rect.left, rect.top,
+             SRCCOPY);
+    ::ReleaseDC(nullptr, screen);
+    return surface;
+}
+
+bool SaveBitmapFile(const DibSurface& surface, const std::string& path) {
+    const int w = surface.width(), h = surface.height();
+    std::vector<std::uint32_t> pixels;
+    pixels.reserve(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            pixels.push_back(surface.Bgra(x, y) | 0xFF000000u);
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = w;
+    info.biHeight = -h; // top-down
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size() * 4);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(reinterpret_cast<const char*>(pixels.data()),
+              static_cast<std::streamsize>(pixels.size() * 4));
+    return static_cast<bool>(out);
 }
 
 } // namespace testsupport

@@ -4,6 +4,7 @@
 //   DibSurface  a width x height BGRA surface pre-filled with a sentinel, its memory DC, direct
 //               pixel reads, and gtest checks that report expected and got (pixel colours,
 //               untouched pixels outside a rectangle, bounds of drawn pixels)
+//   CaptureScreen, SaveBitmapFile  what the screen shows, kept as a file for a person to look at
 //   DcSnapshot  the selected objects, colours, modes, origins and clip box of a DC, to check
 //               that drawing code left the DC as it found it
 //
@@ -14,6 +15,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace testsupport {
@@ -80,6 +82,13 @@ private:
     HGDIOBJ oldBitmap_ = nullptr;
     std::uint32_t* bits_ = nullptr;
 };
+
+/// A copy of what the screen shows in rect (screen coordinates), for looking at other programs'
+/// windows as a person sees them.
+std::unique_ptr<DibSurface> CaptureScreen(const RECT& rect);
+
+/// Writes the surface as a 32-bit bitmap file (.bmp); false when the file cannot be written.
+bool SaveBitmapFile(const DibSurface& surface, const std::string& path);
 
 /// What a DC has selected and set; compare two snapshots with ==.
 struct DcSnapshot {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 namespace testsupport {
@@ -99,6 +100,45 @@ HWND FindChildOfClass(HWND parent, const std::string& className) {
     return ::FindWindowExA(parent, nullptr, className.c_str(), nullptr);
 }
 
+HWND FindProcessWindow(DWORD process, const std::string& className) {
+    for (HWND w = ::FindWindowExA(nullptr, nullptr, className.c_str(), nullptr); w;
+         w = ::FindWindowExA(nullptr, w, className.c_str(), nullptr)) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(w, &pid);
+        if (pid == process)
+            return w;
+    }
+    return nullptr;
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+bool WaitIdle(HWND window, DWORD timeoutMs) {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
+
+std::string ArtefactFolder() {
+    std::string folder;
+    if (const char* named = std::getenv("ORDANEL_ARTEFACTS")) {
+        folder = WindowsPath(named);
+    } else {
+        // Run by hand: beside the test program.
+        char self[MAX_PATH] = {};
+        ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+        folder = self;
+        folder = folder.substr(0, folder.find_last_of('\\')) + "\\artefacts";
+    }
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
 namespace {
 /// Memory in another process for one item and its text.
 class RemoteBuffer {
@@ -130,12 +170,17 @@ std::vector<RemoteTreeItem> ReadLevel(HWND tree, HANDLE process, RemoteBuffer& b
         request.stateMask = TVIS_EXPANDED;
         request.pszText = remoteText;
         request.cchTextMax = kTextSize;
+        const char nothing = 0;
         ::WriteProcessMemory(process, buffer.get(), &request, sizeof request, nullptr);
-        ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(buffer.get()));
+        ::WriteProcessMemory(process, remoteText, &nothing, 1, nullptr);
+        if (!::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(buffer.get())))
+            throw std::runtime_error("TVM_GETITEM failed");
         TVITEMA answer{};
         char text[kTextSize] = {};
         ::ReadProcessMemory(process, buffer.get(), &answer, sizeof answer, nullptr);
-        ::ReadProcessMemory(process, remoteText, text, kTextSize - 1, nullptr);
+        // The control may answer with a pointer to its own copy of the text.
+        ::ReadProcessMemory(process, answer.pszText ? answer.pszText : remoteText, text,
+                            kTextSize - 1, nullptr);
         RemoteTreeItem read;
         read.item = item;
         read.text = text;
@@ -151,22 +196,46 @@ std::vector<RemoteTreeItem> ReadLevel(HWND tree, HANDLE process, RemoteBuffer& b
 }
 } // namespace
 
-std::vector<RemoteTreeItem> ReadRemoteTree(HWND tree) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(tree, &pid);
-    HANDLE process =
-        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!process)
-        throw std::runtime_error("cannot open the tree's process");
-    std::vector<RemoteTreeItem> items;
-    {
-        RemoteBuffer buffer(process, sizeof(TVITEMA) + 4096);
-        auto root =
-            reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-        items = ReadLevel(tree, process, buffer, root);
+namespace {
+/// The tree's process, opened for placing and reading memory.
+class TreeProcess {
+public:
+    explicit TreeProcess(HWND tree) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(tree, &pid);
+        handle_ =
+            ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!handle_)
+            throw std::runtime_error("cannot open the tree's process");
     }
-    ::CloseHandle(process);
-    return items;
+    ~TreeProcess() { ::CloseHandle(handle_); }
+    TreeProcess(const TreeProcess&) = delete;
+    TreeProcess& operator=(const TreeProcess&) = delete;
+    HANDLE get() const noexcept { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+} // namespace
+
+RECT RemoteItemRect(HWND tree, HTREEITEM item) {
+    TreeProcess process(tree);
+    RemoteBuffer buffer(process.get(), sizeof(RECT));
+    // TVM_GETITEMRECT takes the item in the rectangle's place and answers in it.
+    RECT r{};
+    std::memcpy(&r, &item, sizeof item);
+    ::WriteProcessMemory(process.get(), buffer.get(), &r, sizeof r, nullptr);
+    if (!::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(buffer.get())))
+        return RECT{};
+    ::ReadProcessMemory(process.get(), buffer.get(), &r, sizeof r, nullptr);
+    return r;
+}
+
+std::vector<RemoteTreeItem> ReadRemoteTree(HWND tree) {
+    TreeProcess process(tree);
+    RemoteBuffer buffer(process.get(), sizeof(TVITEMA) + 4096);
+    auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    return ReadLevel(tree, process.get(), buffer, root);
 }
 
 } // namespace testsupport

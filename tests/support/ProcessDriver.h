@@ -54,4 +54,22 @@ HWND FindVisibleWindow(DWORD process, const std::string& className);
 /// The first child window of parent with that class, or null.
 HWND FindChildOfClass(HWND parent, const std::string& className);
 
+/// A top-level window of process whose class is className, shown or hidden, or null.
+HWND FindProcessWindow(DWORD process, const std::string& className);
+
+/// The rectangle of a tree item's text, in the tree's client coordinates (empty when the item is
+/// not shown), read through memory placed in the tree's process.
+RECT RemoteItemRect(HWND tree, HTREEITEM item);
+
+/// The window that has the keyboard focus in the thread of window, or null.
+HWND FocusOf(HWND window);
+
+/// Waits until the thread of window has handled everything before a message sent now: a barrier
+/// after input, since the program handles it in its own time. False on timeout.
+bool WaitIdle(HWND window, DWORD timeoutMs = 20000);
+
+/// The folder where tests leave what a person should look at (screenshots): the environment
+/// variable ORDANEL_ARTEFACTS, else "artefacts" beside the test program; created when missing.
+std::string ArtefactFolder();
+
 } // namespace testsupport
