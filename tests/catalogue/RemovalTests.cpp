@@ -132,6 +132,40 @@ TEST_F(RemovalTest, TheSameNameInAnotherScopeOrViewStays) {
         EXPECT_TRUE(sandbox.Exists(scope, "Next"));
 }
 
+TEST_F(RemovalTest, NamesThatLookLikePathsOrPatternsAndDeepTreesRemoveOnlyThemselves) {
+    // The registry gives no meaning to dots, slashes, blanks, wildcards or variables in a name.
+    const std::vector<std::string> names = {".", "..", "a/b", " lead", "trail ", "*?", "%TEMP%"};
+    for (const std::string& name : names) {
+        sandbox.AddEntry(Scope::User, name, ("Odd " + name).c_str());
+        sandbox.AddEntry(Scope::User, name + "\\child");
+    }
+    std::string deep = "Deep";
+    std::vector<std::wstring> deepKeys{EntryDumpPath(Scope::User, L"Deep")};
+    for (int level = 0; level < 100; ++level) {
+        deep += "\\d";
+        deepKeys.push_back(EntryDumpPath(Scope::User, testsupport::Wide(deep)));
+    }
+    sandbox.AddEntry(Scope::User, deep);
+    sandbox.AddEntry(Scope::User, "Deep", "Deep Tool");
+    Build();
+    std::vector<std::wstring> gone = deepKeys;
+    const RegistryDump before = testsupport::DumpBothHives();
+    for (const std::string& name : names) {
+        const std::wstring key = EntryDumpPath(Scope::User, testsupport::Wide(name));
+        gone.insert(gone.end(), {key, key + L"\\child"});
+        const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, name));
+        EXPECT_TRUE(removal.Removed()) << "\"" << name << "\": " << removal.ErrorText;
+        EXPECT_EQ(removal.KeysDeleted, 2) << "\"" << name << "\"";
+    }
+    const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Deep"));
+    EXPECT_TRUE(removal.Removed()) << removal.ErrorText;
+    EXPECT_EQ(removal.KeysDeleted, 101);
+    const RegistryDump after = testsupport::DumpBothHives();
+    std::sort(gone.begin(), gone.end());
+    EXPECT_EQ(Ours(before.KeysMissingFrom(after)), gone);
+    EXPECT_EQ(Watched(before.Differences(after)), gone);
+}
+
 TEST_F(RemovalTest, AUnicodeNameRemovesItsOwnKeyNotItsLookAlike) {
     sandbox.AddEntry(Scope::User, L"Prog?", L"Decoy Question");
     sandbox.AddEntry(Scope::User, L"Prog\u03BB", L"Lambda Tool \u03BB");

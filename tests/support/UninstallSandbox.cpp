@@ -157,15 +157,17 @@ RegistryDump::RegistryDump(const std::vector<Root>& roots) {
 void RegistryDump::Walk(HKEY key, const std::wstring& path) {
     std::vector<std::string>& values = keys_[path];
     std::vector<BYTE> data(1 << 16);
+    // On the heap: the walk goes as deep as the registry does.
+    std::vector<wchar_t> name(16384);
     for (DWORD i = 0;; ++i) {
-        wchar_t name[16384];
         DWORD nameLength = 16384, type = 0, size = static_cast<DWORD>(data.size());
         LSTATUS status =
-            ::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
+            ::RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size);
         if (status == ERROR_MORE_DATA) {
             data.resize(size);
             nameLength = 16384;
-            status = ::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
+            status = ::RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(),
+                                     &size);
         }
         if (status != ERROR_SUCCESS)
             break;
