@@ -1,15 +1,21 @@
-// RemovalBench.cpp - the removal of one entry against the bare recursive delete.
+// RemovalBench.cpp - the removal of one entry against the bare recursive delete, and the backup
+// written before it against the deletion itself.
 //
 // An entry of the user's Uninstall key with 1,000 keys below it (ten subkeys holding 99 keys
 // each, every key with one value) is seeded anew before every run. One side times
-// TCatalogue::RemoveEntry on the entry's node, which deletes the tree key by key without
-// following links and then checks that the key is gone; the other side times RegDeleteTreeA on
-// the same tree, the one call a program that trusts the registry would make. Runs alternate and
-// the fastest of each is kept.
+// TCatalogue::RemoveEntry on the entry's node, which writes the entry's backup, deletes the tree
+// key by key without following links and then checks that the key is gone; the other side times
+// RegDeleteTreeA on the same tree, the one call a program that trusts the registry would make.
+// Then the backup alone (BackUpEntry) is timed against the deletion alone (TRegistry::DeleteTree)
+// on the same tree. Runs alternate and the fastest of each is kept. Backups go to a scratch folder
+// of the benchmark's prefix and are deleted after each run.
 #include "bench/Benchmarks.h"
+#include "catalogue/Backup.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/Registry.h"
 #include "framework/Form.h"
 #include "framework/TreeView.h"
+#include "tests/support/BackupSandbox.h"
 #include "tests/support/TestPrefix.h"
 
 #include <windows.h>
@@ -22,6 +28,7 @@ namespace {
 
 constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char kEntry[] = "{BENCH-REMOVAL-ENTRY}";
+constexpr wchar_t kEntryWide[] = L"{BENCH-REMOVAL-ENTRY}";
 
 class TBenchForm : public framework::TForm {
 public:
@@ -78,8 +85,14 @@ bool EntryExists() {
     return true;
 }
 
+void DeleteBackups(const testsupport::BackupSandbox& backups) {
+    for (const std::wstring& file : backups.Files())
+        ::DeleteFileW(file.c_str());
+}
+
 void MeasureRemoval() {
     testsupport::RequireTestPrefix("seed an Uninstall entry for the removal benchmark");
+    testsupport::BackupSandbox backups("removal-bench");
     framework::RegisterStandardClasses();
     ::InitCommonControls();
     const std::string path = std::string(kUninstall) + "\\" + kEntry;
@@ -114,10 +127,43 @@ void MeasureRemoval() {
                         result.ErrorText.c_str());
         keysDeleted = result.KeysDeleted;
         removal = std::min(removal, t3 - t2);
+        DeleteBackups(backups);
     }
-    std::printf("removal: entry with %d keys (itself included)  RemoveEntry %.4f s  "
-                "RegDeleteTreeA %.4f s  ratio %.2f\n",
+    std::printf("removal: entry with %d keys (itself included)  RemoveEntry with its backup "
+                "%.4f s  RegDeleteTreeA %.4f s  ratio %.2f\n",
                 keysDeleted, removal, bare, removal / bare);
+
+    double backup = 1e9, deletion = 1e9;
+    unsigned long long bytes = 0;
+    for (int round = 0; round < 7; ++round) {
+        Seed();
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        double t0 = Seconds();
+        const catalogue::TBackup written =
+            catalogue::BackUpEntry(catalogue::TEntryScope::User, kEntryWide, L"Removal bench", now);
+        double t1 = Seconds();
+        WIN32_FILE_ATTRIBUTE_DATA file{};
+        if (!written.Written() ||
+            !::GetFileAttributesExW(written.Path.c_str(), GetFileExInfoStandard, &file)) {
+            std::printf("removal: WRONG RESULT: no backup (%s)\n", written.Failure.c_str());
+            return;
+        }
+        bytes = (static_cast<unsigned long long>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
+        backup = std::min(backup, t1 - t0);
+
+        catalogue::TRegistry registry;
+        double t2 = Seconds();
+        const bool deleted = registry.DeleteTree(path);
+        double t3 = Seconds();
+        if (!deleted || EntryExists())
+            std::printf("removal: WRONG RESULT: DeleteTree left the key\n");
+        deletion = std::min(deletion, t3 - t2);
+        DeleteBackups(backups);
+    }
+    std::printf("removal: backup of that entry (%llu bytes)  BackUpEntry %.4f s  "
+                "TRegistry::DeleteTree %.4f s  ratio %.2f\n",
+                bytes, backup, deletion, backup / deletion);
 }
 
 } // namespace

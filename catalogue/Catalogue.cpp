@@ -1,10 +1,30 @@
 #include "catalogue/Catalogue.h"
 
+#include "catalogue/Backup.h"
+#include "catalogue/FileApi.h"
 #include "catalogue/Registry.h"
 
 #include <new>
 
 namespace catalogue {
+
+namespace {
+
+// UTF-16 from text of the code page; empty when the text is not valid in it.
+std::wstring WideFrom(const std::string& text, UINT codePage) {
+    if (text.empty())
+        return {};
+    const int count = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
+                                            static_cast<int>(text.size()), nullptr, 0);
+    if (count <= 0)
+        return {};
+    std::wstring wide(static_cast<size_t>(count), L'\0');
+    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
+                          static_cast<int>(text.size()), wide.data(), count);
+    return wide;
+}
+
+} // namespace
 
 std::optional<std::string> EntryPath(const std::string& keyName) {
     if (keyName.empty() || HoldsSeparator(keyName))
@@ -161,6 +181,21 @@ TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
             removal.ErrorText = SystemErrorText(removal.Error);
             return removal;
         }
+        // The list holds only names that stand for their key in the ANSI code page (see
+        // TRegistry::ListSubkeys), so the conversion gives the key's exact UTF-16 name.
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        const TBackup backup =
+            BackUpEntry(*scope, WideFrom((*list)[position], CurrentRegistryApi().AnsiCodePage()),
+                        WideFrom(node.Text(), CP_ACP), now);
+        if (!backup.Written()) {
+            removal.Result = TRemoval::Outcome::NotBackedUp;
+            removal.Error = backup.Error != ERROR_SUCCESS ? backup.Error : ERROR_CAN_NOT_COMPLETE;
+            removal.ErrorText = SystemErrorText(removal.Error);
+            removal.BackupFailure = backup.Failure;
+            return removal;
+        }
+        removal.BackupPath = backup.Path;
         TRegistry registry;
         registry.SelectRoot(RootKeyOf(*scope));
         registry.SetView(ViewOf(*scope));
@@ -179,6 +214,10 @@ TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
             removal.Result = TRemoval::Outcome::Removed;
             return removal;
         }
+        // Nothing deleted: the registry still holds all that the backup does, which would only
+        // mislead.
+        if (removal.KeysDeleted == 0 && CurrentFileApi().DeleteFile(removal.BackupPath.c_str()))
+            removal.BackupPath.clear();
         // No refusal but the key is there: it was created again meanwhile.
         removal.Error = refusal != ERROR_SUCCESS ? refusal : ERROR_ALREADY_EXISTS;
         removal.ErrorText = SystemErrorText(removal.Error);

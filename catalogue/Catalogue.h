@@ -3,7 +3,8 @@
 //
 // Classes in this file:
 //   TEntryScope  where an entry lives: the machine's 64-bit view, its 32-bit view, the user
-//   TRemoval     the outcome of removing one entry, with the system's reason when it stayed
+//   TRemoval     the outcome of removing one entry: its backup, or the system's reason when it
+//                stayed
 //   TCatalogue   builds, once, the key-name lists (every subkey name of each Uninstall key, in
 //                enumeration order) and the tree: the roots "Entire System" and "Current User",
 //                and below them one node per subkey with a non-empty "DisplayName", whose data is
@@ -54,12 +55,19 @@ struct TRemoval {
     enum class Outcome {
         Removed,     ///< the entry's key is gone
         StillListed, ///< the entry's key is still there: it stays in the system's list
+        NotBackedUp, ///< its backup could not be written, so nothing was deleted
     };
     Outcome Result = Outcome::StillListed;
-    /// Why the key stayed: the first refusal the registry gave (ERROR_SUCCESS when removed).
+    /// Why the key stayed: the first refusal the registry gave, or why the backup failed
+    /// (ERROR_SUCCESS when removed).
     LSTATUS Error = ERROR_SUCCESS;
     /// The system's text for Error, without a trailing line break; empty when removed.
     std::string ErrorText;
+    /// With NotBackedUp: what could not be done (the folder, file or key concerned).
+    std::string BackupFailure;
+    /// The backup written before the deletion, kept whenever something was deleted; empty when
+    /// there is none.
+    std::wstring BackupPath;
     /// Keys deleted below the entry's key, or with it. More than zero with StillListed means a
     /// partial deletion.
     int KeysDeleted = 0;
@@ -86,10 +94,13 @@ public:
     /// The key-name list of a scope.
     const framework::TStringList& KeyNames(TEntryScope scope) const noexcept;
 
-    /// Deletes the key of the entry node with every key below it, children first, in the node's
-    /// scope and view, taking the key name at the node's position in its scope's list. Nothing
-    /// outside that key is touched: a registry link inside it is deleted as the link. The node is
-    /// left to the caller. Never raises; a node that is not an entry gives StillListed.
+    /// Writes the backup of the entry node's key tree (catalogue/Backup.h, named from the node's
+    /// text and the local time), then deletes the key with every key below it, children first,
+    /// in the node's scope and view, taking the key name at the node's position in its scope's
+    /// list. When the backup cannot be written completely nothing is deleted (NotBackedUp). Nothing
+    /// outside that key is touched: a registry link inside it is deleted as the link. A backup
+    /// is deleted again when the deletion deleted nothing. The node is left to the caller. Never
+    /// raises; a node that is not an entry gives StillListed.
     TRemoval RemoveEntry(const framework::TTreeNode& node) noexcept;
 
     /// HKEY_LOCAL_MACHINE, 64-bit view.

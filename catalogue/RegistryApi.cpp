@@ -32,7 +32,8 @@ const RegistryApi& NativeRegistryApi() noexcept {
     static const RegistryApi native{&::RegOpenKeyExA,   &::RegCloseKey,      &::RegQueryInfoKeyA,
                                     &::RegEnumKeyExA,   &::RegQueryValueExA, &::RegDeleteKeyA,
                                     &::RegDeleteKeyExA, &::RegEnumKeyExW,    NativeNtDeleteKey(),
-                                    &::GetACP};
+                                    &::GetACP,          &::RegOpenKeyExW,    &::RegQueryInfoKeyW,
+                                    &::RegEnumValueW};
     return native;
 }
 

@@ -19,7 +19,8 @@ namespace catalogue {
 using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE key);
 
 /// The system functions that the catalogue calls for registry work: the registry functions of
-/// advapi32 (ANSI forms, plus the one wide enumeration that checks what an ANSI name stands for),
+/// advapi32 (ANSI forms for the catalogue and the deletion; wide forms for the one enumeration
+/// that checks what an ANSI name stands for and for the backup, which needs every name exactly),
 /// ntdll's NtDeleteKey for links, and the process's ANSI code page. A replacement table must fill
 /// every entry; entries take exactly the parameters of the function they stand for and return
 /// its result.
@@ -38,6 +39,10 @@ struct RegistryApi {
     NtDeleteKeyFunction NtDeleteKey;
     /// The code page of the ANSI calls (UTF-8 when the manifest's setting is honoured).
     decltype(&::GetACP) AnsiCodePage;
+    /// Wide forms for reading a tree with its exact UTF-16 names.
+    decltype(&::RegOpenKeyExW) OpenKeyExW;
+    decltype(&::RegQueryInfoKeyW) QueryInfoKeyW;
+    decltype(&::RegEnumValueW) EnumValueW;
 };
 
 /// The table of the real advapi32 functions.

@@ -15,6 +15,10 @@ std::string RemovalFailureText(const catalogue::TRemoval& removal) {
         return {};
     std::string reason = removal.ErrorText.empty() ? "Error " + std::to_string(removal.Error) + "."
                                                    : removal.ErrorText;
+    if (removal.Result == catalogue::TRemoval::Outcome::NotBackedUp)
+        return "The entry was not removed: its backup could not be written, so nothing was "
+               "deleted.\r\n\r\n" +
+               (removal.BackupFailure.empty() ? "" : removal.BackupFailure + "\r\n") + reason;
     if (removal.Partial())
         return "The entry was only removed in part: " + std::to_string(removal.KeysDeleted) +
                (removal.KeysDeleted == 1 ? " key" : " keys") +

@@ -24,7 +24,8 @@ namespace ui {
 /// The address the banner opens: the maker's products page.
 extern const char kProductsAddress[];
 
-/// The message that tells the user an entry's key stayed, or an empty text when it went.
+/// The message that tells the user an entry's key stayed (also when its backup could not be
+/// written, and why), or an empty text when it went.
 std::string RemovalFailureText(const catalogue::TRemoval& removal);
 
 class TMainForm : public framework::TForm {
@@ -48,8 +49,9 @@ public:
     void TreeViewCollapsing(framework::TObject* sender, framework::TTreeNode* node,
                             bool& allowCollapse);
     void RemoveButtonClick(framework::TObject* sender);
-    /// Asks for confirmation, deletes the selected entry's key with every key below it, then its
-    /// node. When the key stays, the node stays too and a message box says why.
+    /// Asks for confirmation, writes the selected entry's backup, deletes its key with every key
+    /// below it, then its node. When the backup fails or the key stays, the node stays too and a
+    /// message box says why.
     void RemoveSelectedEntry();
     /// Ends the program.
     void cxButton2Click(framework::TObject* sender);

@@ -4,6 +4,7 @@
 // and after each removal, and exactly the removed entry's keys may differ.
 #include "catalogue/Catalogue.h"
 #include "framework/Controls.h"
+#include "tests/support/BackupSandbox.h"
 #include "tests/support/RegistrySandbox.h"
 #include "tests/support/TestForm.h"
 #include "tests/support/UninstallSandbox.h"
@@ -71,6 +72,7 @@ protected:
         const RegistryDump after = testsupport::DumpBothHives();
         EXPECT_TRUE(removal.Removed()) << removal.ErrorText;
         EXPECT_EQ(removal.Error, ERROR_SUCCESS);
+        EXPECT_FALSE(removal.BackupPath.empty());
         EXPECT_EQ(removal.KeysDeleted, static_cast<int>(expectedGone.size()));
         std::sort(expectedGone.begin(), expectedGone.end());
         // Anywhere in both hives, exactly the entry's keys went away; below the three Uninstall
@@ -106,6 +108,7 @@ protected:
 
     testsupport::UninstallSandbox sandbox;
     testsupport::RegistrySandbox scratch;
+    testsupport::BackupSandbox backups;
     std::unique_ptr<testsupport::TTestForm> form;
     std::unique_ptr<TCatalogue> catalogue;
 };
@@ -221,6 +224,8 @@ TEST_F(RemovalTest, ARefusalDeepInTheTreeKeepsTheEntryListedWithTheSystemsReason
     EXPECT_FALSE(sandbox.Exists(Scope::Machine32, "Stubborn\\A\\Locked\\Leaf"));
     EXPECT_FALSE(sandbox.Exists(Scope::Machine32, "Stubborn\\B"));
     EXPECT_EQ(hooks.StillOpen(), 0u);
+    // Part of the entry went: its backup stays, the only record of what went.
+    EXPECT_EQ(backups.Files(), std::vector<std::wstring>{removal.BackupPath});
 }
 
 TEST_F(RemovalTest, ANameTheCodePageCannotHoldInsideAnEntryKeepsTheEntryListed) {
@@ -245,6 +250,9 @@ TEST_F(RemovalTest, AFailureOfAnyKindLeavesTheEntryListed) {
     EXPECT_EQ(removal.Error, LSTATUS(ERROR_NOT_ENOUGH_MEMORY));
     EXPECT_TRUE(sandbox.Exists(Scope::User, "Tool\\Child"));
     EXPECT_EQ(hooks.StillOpen(), 0u);
+    // Nothing was deleted, so the backup went again.
+    EXPECT_TRUE(removal.BackupPath.empty());
+    EXPECT_EQ(backups.Files(), std::vector<std::wstring>{});
 }
 
 TEST_F(RemovalTest, ARootIsNoEntry) {

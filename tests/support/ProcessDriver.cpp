@@ -96,6 +96,27 @@ long ChildProcess::WaitForExit(DWORD timeoutMs) {
     return static_cast<long>(code);
 }
 
+unsigned long RunToEnd(const std::wstring& commandLine, DWORD timeoutMs) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring command = commandLine;
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info))
+        throw std::runtime_error("cannot start a program: error " +
+                                 std::to_string(::GetLastError()));
+    ::CloseHandle(info.hThread);
+    const DWORD waited = ::WaitForSingleObject(info.hProcess, timeoutMs);
+    DWORD code = 0;
+    ::GetExitCodeProcess(info.hProcess, &code);
+    if (waited != WAIT_OBJECT_0)
+        ::TerminateProcess(info.hProcess, 99);
+    ::CloseHandle(info.hProcess);
+    if (waited != WAIT_OBJECT_0)
+        throw std::runtime_error("a program did not end in time");
+    return code;
+}
+
 HWND FindChildOfClass(HWND parent, const std::string& className) {
     return ::FindWindowExA(parent, nullptr, className.c_str(), nullptr);
 }

@@ -37,6 +37,10 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+/// Runs commandLine (the program is looked up on the search path) until it ends; its exit code.
+/// Throws std::runtime_error when it cannot be started or does not end within timeoutMs.
+unsigned long RunToEnd(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+
 struct RemoteTreeItem {
     HTREEITEM item = nullptr;
     std::string text;

@@ -222,6 +222,9 @@ RegistryApiHooks::RegistryApiHooks() : previous_(catalogue::CurrentRegistryApi()
     EnumKeyExW = previous_.EnumKeyExW;
     NtDeleteKey = previous_.NtDeleteKey;
     AnsiCodePage = previous_.AnsiCodePage;
+    OpenKeyExW = previous_.OpenKeyExW;
+    QueryInfoKeyW = previous_.QueryInfoKeyW;
+    EnumValueW = previous_.EnumValueW;
     active_ = this;
     override_.emplace(catalogue::RegistryApi{
         &OpenKeyExThunk, &CloseKeyThunk, &QueryInfoKeyThunk, &EnumKeyExThunk, &QueryValueExThunk,
@@ -234,7 +237,8 @@ RegistryApiHooks::RegistryApiHooks() : previous_(catalogue::CurrentRegistryApi()
             return active_->EnumKeyExW(key, index, name, length, reserved, cls, clsLength, written);
         },
         [](HANDLE key) -> LONG { return active_->NtDeleteKey(key); },
-        []() -> UINT { return active_->AnsiCodePage(); }});
+        []() -> UINT { return active_->AnsiCodePage(); }, &OpenKeyExWThunk, &QueryInfoKeyWThunk,
+        &EnumValueWThunk});
 }
 
 RegistryApiHooks::~RegistryApiHooks() {
@@ -245,6 +249,16 @@ RegistryApiHooks::~RegistryApiHooks() {
 LSTATUS WINAPI RegistryApiHooks::OpenKeyExThunk(HKEY key, LPCSTR sub, DWORD options, REGSAM access,
                                                 PHKEY result) {
     const LSTATUS status = active_->OpenKeyEx(key, sub, options, access, result);
+    if (status == ERROR_SUCCESS && result && *result) {
+        ++active_->opens_;
+        active_->open_.insert(*result);
+    }
+    return status;
+}
+
+LSTATUS WINAPI RegistryApiHooks::OpenKeyExWThunk(HKEY key, LPCWSTR sub, DWORD options,
+                                                 REGSAM access, PHKEY result) {
+    const LSTATUS status = active_->OpenKeyExW(key, sub, options, access, result);
     if (status == ERROR_SUCCESS && result && *result) {
         ++active_->opens_;
         active_->open_.insert(*result);
@@ -282,6 +296,22 @@ LSTATUS WINAPI RegistryApiHooks::QueryValueExThunk(HKEY key, LPCSTR name, LPDWOR
 
 LSTATUS WINAPI RegistryApiHooks::DeleteKeyThunk(HKEY key, LPCSTR sub) {
     return active_->DeleteKey(key, sub);
+}
+
+LSTATUS WINAPI RegistryApiHooks::QueryInfoKeyWThunk(HKEY key, LPWSTR cls, LPDWORD clsLength,
+                                                    LPDWORD reserved, LPDWORD subKeys,
+                                                    LPDWORD maxSubKeyLen, LPDWORD maxClassLen,
+                                                    LPDWORD values, LPDWORD maxValueNameLen,
+                                                    LPDWORD maxValueLen, LPDWORD security,
+                                                    PFILETIME written) {
+    return active_->QueryInfoKeyW(key, cls, clsLength, reserved, subKeys, maxSubKeyLen, maxClassLen,
+                                  values, maxValueNameLen, maxValueLen, security, written);
+}
+
+LSTATUS WINAPI RegistryApiHooks::EnumValueWThunk(HKEY key, DWORD index, LPWSTR name,
+                                                 LPDWORD nameLength, LPDWORD reserved, LPDWORD type,
+                                                 LPBYTE data, LPDWORD size) {
+    return active_->EnumValueW(key, index, name, nameLength, reserved, type, data, size);
 }
 
 } // namespace testsupport

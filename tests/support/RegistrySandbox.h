@@ -92,7 +92,8 @@ private:
 
 /// Installs a registry table whose entries call the members below. Each member starts as the
 /// entry of the table that was in force before (Previous()), so a test replaces only the calls it
-/// wants to fail or record and forwards the others. Opens that succeed and closes are counted.
+/// wants to fail or record and forwards the others. Opens that succeed (ANSI and wide) and closes
+/// are counted.
 /// One instance at a time.
 class RegistryApiHooks {
 public:
@@ -115,6 +116,12 @@ public:
         EnumKeyExW;
     std::function<LONG(HANDLE)> NtDeleteKey;
     std::function<UINT()> AnsiCodePage;
+    std::function<LSTATUS(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY)> OpenKeyExW;
+    std::function<LSTATUS(HKEY, LPWSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
+                          LPDWORD, LPDWORD, LPDWORD, PFILETIME)>
+        QueryInfoKeyW;
+    std::function<LSTATUS(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE, LPDWORD)>
+        EnumValueW;
 
     /// The table in force before these hooks.
     const catalogue::RegistryApi& Previous() const noexcept { return previous_; }
@@ -139,6 +146,12 @@ private:
                                          PFILETIME);
     static LSTATUS WINAPI QueryValueExThunk(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
     static LSTATUS WINAPI DeleteKeyThunk(HKEY, LPCSTR);
+    static LSTATUS WINAPI OpenKeyExWThunk(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
+    static LSTATUS WINAPI QueryInfoKeyWThunk(HKEY, LPWSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
+                                             LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
+                                             PFILETIME);
+    static LSTATUS WINAPI EnumValueWThunk(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE,
+                                          LPDWORD);
 
     catalogue::RegistryApi previous_;
     std::optional<catalogue::ScopedRegistryApi> override_;

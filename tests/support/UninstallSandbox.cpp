@@ -115,6 +115,31 @@ void UninstallSandbox::SetValue(Scope scope, const std::string& keyPath, const c
     Check(status, "writing a value");
 }
 
+void UninstallSandbox::SetValue(Scope scope, const std::wstring& keyPath,
+                                const std::wstring& valueName, DWORD type, const void* data,
+                                DWORD size) {
+    // Through ntdll: Wine's RegSetValueExW adds a NUL to string data of whole UTF-16 units that
+    // lacks one, and such values exist (other programs write them natively).
+    struct CountedName {
+        USHORT Length;
+        USHORT MaximumLength;
+        PWSTR Buffer;
+    };
+    using NtSetValueKeyFn = LONG(NTAPI*)(HANDLE, CountedName*, ULONG, ULONG, PVOID, ULONG);
+    static const auto setValue = reinterpret_cast<NtSetValueKeyFn>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtSetValueKey")));
+    if (!setValue)
+        throw std::runtime_error("ntdll lacks NtSetValueKey");
+    std::wstring nameCopy = valueName;
+    const USHORT bytes = static_cast<USHORT>(nameCopy.size() * sizeof(wchar_t));
+    CountedName name{bytes, bytes, nameCopy.data()};
+    HKEY key = CreateBelow(scope, keyPath);
+    const LONG status = setValue(key, &name, 0, type, const_cast<void*>(data), size);
+    ::RegCloseKey(key);
+    if (status != 0)
+        throw std::runtime_error("writing a value failed with status " + std::to_string(status));
+}
+
 void UninstallSandbox::CreateLink(Scope scope, const std::string& keyPath,
                                   const std::wstring& target) {
     HKEY link = CreateBelow(scope, Wide(keyPath), REG_OPTION_CREATE_LINK);

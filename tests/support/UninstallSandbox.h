@@ -41,6 +41,10 @@ public:
     /// (keyPath relative to it; empty for the Uninstall key itself).
     void SetValue(Scope scope, const std::string& keyPath, const char* valueName, DWORD type,
                   const void* data, DWORD size);
+    /// The same with UTF-16 names, through NtSetValueKey: the bytes are stored as given, string
+    /// data too (no conversion, no NUL added).
+    void SetValue(Scope scope, const std::wstring& keyPath, const std::wstring& valueName,
+                  DWORD type, const void* data, DWORD size);
     /// Creates keyPath as a registry link to the key of the native name target
     /// ("\REGISTRY\...").
     void CreateLink(Scope scope, const std::string& keyPath, const std::wstring& target);

@@ -8,6 +8,7 @@
 #include "controls/cxGroupBox.h"
 #include "framework/Application.h"
 #include "lookandfeel/cxLookAndFeels.h"
+#include "tests/support/BackupSandbox.h"
 #include "tests/support/Input.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/ModalDriver.h"
@@ -111,6 +112,7 @@ protected:
     void No() { ClickOn(*WarningForm->cxButton1); }
 
     testsupport::UninstallSandbox sandbox;
+    testsupport::BackupSandbox backups;
     testsupport::ScopedThemeServices services;
     std::unique_ptr<framework::TApplication> application =
         std::make_unique<framework::TApplication>();
@@ -179,6 +181,7 @@ TEST_F(MainFormTest, NoAndTheCloseBoxChangeNothingAndYesRemovesTheSelectedKeyAnd
     ASSERT_NE(first, nullptr);
     first->SetText("Edited");
     ASSERT_TRUE(Remove(first, [&] { Yes(); }));
+    EXPECT_EQ(backups.Files().size(), 1u) << "written before the deletion";
     EXPECT_FALSE(sandbox.Exists(Scope::User, "Twin A"));
     EXPECT_TRUE(sandbox.Exists(Scope::User, "Twin B"));
     EXPECT_TRUE(sandbox.Exists(Scope::Machine, "Twin A"));
@@ -243,6 +246,36 @@ TEST_F(MainFormTest, AKeyThatStaysKeepsItsNodeAndTheUserIsToldWhy) {
     EXPECT_FALSE(sandbox.Exists(Scope::Machine32, "Stubborn\\A\\Locked\\Leaf"));
     EXPECT_FALSE(sandbox.Exists(Scope::Machine32, "Stubborn\\B"));
     EXPECT_TRUE(sandbox.Exists(Scope::User, "Sealed"));
+}
+
+TEST_F(MainFormTest, ABackupThatCannotBeWrittenKeepsTheEntryAsItWasAndTheUserIsToldWhy) {
+    sandbox.AddEntry(Scope::User, "Precious", "Precious Tool");
+    sandbox.AddEntry(Scope::User, "Precious\\Settings\\Deep", "deep");
+    Start();
+    backups.WriteFile = [](HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) {
+        ::SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    };
+    const testsupport::RegistryDump before = testsupport::DumpBothHives();
+    testsupport::MessageBoxWatcher watcher;
+    ASSERT_TRUE(Remove(Entry(Catalogue().UserRoot, "Precious Tool"), [&] { Yes(); }));
+    const testsupport::MessageBoxSeen seen = watcher.Wait();
+    ASSERT_TRUE(seen.seen);
+    EXPECT_EQ(seen.owner, MainForm->Handle());
+    EXPECT_EQ(seen.caption, application->Title());
+    EXPECT_TRUE(seen.hasErrorIcon);
+    for (const std::string& says :
+         {std::string("its backup could not be written, so nothing was deleted"),
+          std::string(" Tool.reg could not be written."),
+          catalogue::SystemErrorText(ERROR_DISK_FULL)})
+        EXPECT_NE(seen.text.find(says), std::string::npos) << seen.text;
+    EXPECT_EQ(Captions(Catalogue().UserRoot), std::vector<std::string>{"Precious Tool"});
+    std::vector<std::wstring> changed = before.Differences(testsupport::DumpBothHives());
+    std::erase_if(changed, [](const std::wstring& p) {
+        return p.find(L"\\CurrentVersion\\Uninstall") == std::wstring::npos;
+    });
+    EXPECT_EQ(changed, std::vector<std::wstring>{});
+    EXPECT_EQ(backups.Files(), std::vector<std::wstring>{}) << "no incomplete file stays";
 }
 
 TEST_F(MainFormTest, FailureTextsNameWhatHappenedAndTheSystemsReason) {

@@ -1,0 +1,499 @@
+// Backup.cpp - the registry file of an entry's key tree, written before the key is deleted.
+#include "catalogue/Backup.h"
+
+#include "catalogue/FileApi.h"
+#include "catalogue/RegistryApi.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <new>
+#include <vector>
+
+namespace catalogue {
+
+namespace {
+
+constexpr wchar_t kUninstallBelowSoftware[] = L"\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr wchar_t kSymbolicLinkValue[] = L"SymbolicLinkValue";
+constexpr wchar_t kHeader[] = L"\uFEFFWindows Registry Editor Version 5.00\r\n";
+constexpr wchar_t kLinkComment[] =
+    L"; This key is a registry link. Importing makes it an ordinary key holding the link's "
+    L"target as its value; the registry editor cannot make it a link again.\r\n";
+
+// The longest caption part of a file name, in UTF-16 units: short enough for the whole path to
+// stay within MAX_PATH below a usual profile folder.
+constexpr size_t kMaxCaptionUnits = 80;
+// How many copy numbers are tried before giving up on a name.
+constexpr int kMaxCopies = 1000;
+// Text is handed to the file in pieces of about this many UTF-16 units.
+constexpr size_t kWriteChunkUnits = 32 * 1024;
+// The longest value name the registry allows, without its NUL.
+constexpr DWORD kMaxValueNameChars = 16383;
+// The longest key name the registry allows, without its NUL.
+constexpr DWORD kMaxKeyNameChars = 255;
+// Hex lines are wrapped before this column, as the registry editor does.
+constexpr size_t kWrapColumn = 76;
+
+bool IsHighSurrogate(wchar_t c) noexcept {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(wchar_t c) noexcept {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// Text in the ANSI code page, for the messages the windows show.
+std::string Narrow(const std::wstring& text) {
+    if (text.empty())
+        return {};
+    const int count = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                            nullptr, 0, nullptr, nullptr);
+    if (count <= 0)
+        return {};
+    std::string out(static_cast<size_t>(count), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), count,
+                          nullptr, nullptr);
+    return out;
+}
+
+// A name can be written into a registry file only when it fits on one line: a line break ends the
+// "[key]" or quoted name, and a NUL cannot be written at all.
+bool FitsOnOneLine(const wchar_t* name, size_t length) noexcept {
+    return std::none_of(name, name + length,
+                        [](wchar_t c) { return c == L'\0' || c == L'\r' || c == L'\n'; });
+}
+
+void AppendEscaped(std::wstring& out, const wchar_t* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] == L'\\' || text[i] == L'"')
+            out += L'\\';
+        out += text[i];
+    }
+}
+
+// Whether "text" gives back exactly these bytes of a REG_SZ: whole UTF-16 units, exactly one NUL
+// and that at the end, no line break (which would end the line), and no unpaired surrogate.
+bool QuotedHoldsExactly(const BYTE* data, DWORD size) noexcept {
+    if (size < sizeof(wchar_t) || size % sizeof(wchar_t) != 0)
+        return false;
+    const size_t units = size / sizeof(wchar_t);
+    auto unit = [data](size_t i) {
+        return static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    };
+    if (unit(units - 1) != L'\0')
+        return false;
+    for (size_t i = 0; i + 1 < units; ++i) {
+        const wchar_t c = unit(i);
+        if (c == L'\0' || c == L'\r' || c == L'\n' || IsLowSurrogate(c))
+            return false;
+        if (IsHighSurrogate(c)) {
+            if (i + 2 >= units || !IsLowSurrogate(unit(i + 1)))
+                return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
+void AppendHex(std::wstring& out, wchar_t* scratch, unsigned value, const wchar_t* format) {
+    std::swprintf(scratch, 16, format, value);
+    out += scratch;
+}
+
+// One value as the registry editor writes it: "name"= or @= for the default value, then the data.
+void AppendValue(std::wstring& out, const std::wstring& name, DWORD type, const BYTE* data,
+                 DWORD size) {
+    const size_t lineStart = out.size();
+    if (name.empty()) {
+        out += L"@=";
+    } else {
+        out += L'"';
+        AppendEscaped(out, name.data(), name.size());
+        out += L"\"=";
+    }
+    wchar_t scratch[16];
+    if (type == REG_SZ && QuotedHoldsExactly(data, size)) {
+        out += L'"';
+        std::wstring text(size / sizeof(wchar_t) - 1, L'\0');
+        std::memcpy(text.data(), data, text.size() * sizeof(wchar_t));
+        AppendEscaped(out, text.data(), text.size());
+        out += L"\"\r\n";
+        return;
+    }
+    if (type == REG_DWORD && size == sizeof(DWORD)) {
+        const unsigned value =
+            data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<unsigned>(data[3]) << 24);
+        AppendHex(out, scratch, value, L"dword:%08x");
+        out += L"\r\n";
+        return;
+    }
+    if (type == REG_BINARY)
+        out += L"hex:";
+    else
+        AppendHex(out, scratch, type, L"hex(%x):");
+    static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+    size_t column = out.size() - lineStart;
+    for (DWORD i = 0; i < size; ++i) {
+        out += kDigits[data[i] >> 4];
+        out += kDigits[data[i] & 0xF];
+        column += 2;
+        if (i + 1 < size) {
+            out += L',';
+            ++column;
+            if (column >= kWrapColumn) {
+                out += L"\\\r\n  ";
+                column = 2;
+            }
+        }
+    }
+    out += L"\r\n";
+}
+
+// Accumulates the file's text and hands it to the file in pieces; remembers the first failure.
+class RegFileWriter {
+public:
+    explicit RegFileWriter(HANDLE file) : file_(file) { text_.reserve(kWriteChunkUnits * 2); }
+
+    std::wstring& Text() noexcept { return text_; }
+
+    // Writes the text gathered so far once it is long enough.
+    LSTATUS WriteWhenFull() { return text_.size() >= kWriteChunkUnits ? Write() : ERROR_SUCCESS; }
+
+    // Writes everything gathered so far.
+    LSTATUS Write() {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(text_.data());
+        size_t left = text_.size() * sizeof(wchar_t);
+        while (left > 0) {
+            const DWORD piece = static_cast<DWORD>(std::min<size_t>(left, 1u << 20));
+            DWORD written = 0;
+            if (!CurrentFileApi().WriteFile(file_, bytes, piece, &written, nullptr))
+                return ErrorOr(ERROR_WRITE_FAULT);
+            if (written == 0 || written > piece)
+                return ERROR_WRITE_FAULT;
+            bytes += written;
+            left -= written;
+        }
+        text_.clear();
+        return ERROR_SUCCESS;
+    }
+
+    static LSTATUS ErrorOr(LSTATUS fallback) noexcept {
+        const DWORD error = ::GetLastError();
+        return error != ERROR_SUCCESS ? static_cast<LSTATUS>(error) : fallback;
+    }
+
+private:
+    HANDLE file_;
+    std::wstring text_;
+};
+
+// Reads a tree and writes it as key blocks, parents first.
+class TreeWriter {
+public:
+    TreeWriter(RegFileWriter& writer, REGSAM view) : writer_(writer), view_(view) {}
+
+    // Writes key (opened as itself), named path in the file, and every key below it.
+    LSTATUS WriteKey(HKEY key, const std::wstring& path) {
+        DWORD subKeys = 0, maxSubKeyLen = 0, values = 0, maxValueNameLen = 0, maxDataLen = 0;
+        LSTATUS status = CurrentRegistryApi().QueryInfoKeyW(
+            key, nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr, &values,
+            &maxValueNameLen, &maxDataLen, nullptr, nullptr);
+        if (status != ERROR_SUCCESS)
+            return Fail(status, "The key " + Narrow(path) + " could not be read.");
+        std::wstring& text = writer_.Text();
+        text += L"\r\n[";
+        text += path;
+        text += L"]\r\n";
+        bool link = false;
+        if (status = WriteValues(key, path, values, maxValueNameLen, maxDataLen, link);
+            status != ERROR_SUCCESS)
+            return status;
+        // A link is written as what it is, a key holding its link value; the keys its target has
+        // belong elsewhere and are never read through it.
+        if (link)
+            return ERROR_SUCCESS;
+        // As many as the key reported: a key made meanwhile would not be deleted either, and a
+        // leaf costs no enumeration step.
+        for (DWORD index = 0; index < subKeys; ++index) {
+            wchar_t name[kMaxKeyNameChars + 1];
+            DWORD length = kMaxKeyNameChars + 1;
+            status = CurrentRegistryApi().EnumKeyExW(key, index, name, &length, nullptr, nullptr,
+                                                     nullptr, nullptr);
+            if (status == ERROR_NO_MORE_ITEMS)
+                return ERROR_SUCCESS; // one was deleted meanwhile
+            if (status != ERROR_SUCCESS)
+                return Fail(status, "The keys below " + Narrow(path) + " could not be listed.");
+            length = std::min<DWORD>(length, kMaxKeyNameChars);
+            const std::wstring child(name, length);
+            const std::wstring childPath = path + L"\\" + child;
+            if (child.empty() || !FitsOnOneLine(child.data(), child.size()))
+                return Fail(ERROR_INVALID_DATA, "The name of the key " + Narrow(childPath) +
+                                                    " cannot be written into a registry file.");
+            HKEY opened = nullptr;
+            status = CurrentRegistryApi().OpenKeyExW(key, child.c_str(), REG_OPTION_OPEN_LINK,
+                                                     KEY_READ | view_, &opened);
+            if (status != ERROR_SUCCESS)
+                return Fail(status, "The key " + Narrow(childPath) + " could not be opened.");
+            UniqueHkey owned(opened);
+            if (status = WriteKey(owned.get(), childPath); status != ERROR_SUCCESS)
+                return status;
+        }
+        return ERROR_SUCCESS;
+    }
+
+    const std::string& Failure() const noexcept { return failure_; }
+
+private:
+    LSTATUS WriteValues(HKEY key, const std::wstring& path, DWORD count, DWORD maxNameLen,
+                        DWORD maxDataLen, bool& link) {
+        names_.resize(std::max<size_t>(names_.size(), size_t{maxNameLen} + 1));
+        data_.resize(std::max<size_t>(data_.size(), std::max<DWORD>(maxDataLen, 1)));
+        int retries = 0;
+        for (DWORD index = 0; index < count;) {
+            DWORD nameLength = static_cast<DWORD>(names_.size());
+            DWORD type = REG_NONE;
+            DWORD size = static_cast<DWORD>(data_.size());
+            const LSTATUS status = CurrentRegistryApi().EnumValueW(
+                key, index, names_.data(), &nameLength, nullptr, &type, data_.data(), &size);
+            if (status == ERROR_NO_MORE_ITEMS)
+                return ERROR_SUCCESS;
+            if (status == ERROR_MORE_DATA && retries < 3) {
+                // The value grew since the key was queried: read it again with room for it.
+                ++retries;
+                names_.resize(kMaxValueNameChars + 1);
+                data_.resize(std::max<size_t>(size, data_.size() * 2));
+                continue;
+            }
+            if (status != ERROR_SUCCESS)
+                return Fail(status,
+                            "The values of the key " + Narrow(path) + " could not be read.");
+            retries = 0;
+            nameLength = std::min<DWORD>(nameLength, static_cast<DWORD>(names_.size()));
+            size = std::min<DWORD>(size, static_cast<DWORD>(data_.size()));
+            const std::wstring name(names_.data(), nameLength);
+            if (!FitsOnOneLine(name.data(), name.size()))
+                return Fail(ERROR_INVALID_DATA, "A value name of the key " + Narrow(path) +
+                                                    " cannot be written into a registry file.");
+            if (type == REG_LINK &&
+                ::CompareStringOrdinal(name.data(), static_cast<int>(name.size()),
+                                       kSymbolicLinkValue, -1, TRUE) == CSTR_EQUAL) {
+                link = true;
+                writer_.Text() += kLinkComment;
+            }
+            AppendValue(writer_.Text(), name, type, data_.data(), size);
+            if (const LSTATUS written = writer_.WriteWhenFull(); written != ERROR_SUCCESS)
+                return FailWrite(written);
+            ++index;
+        }
+        return ERROR_SUCCESS;
+    }
+
+    LSTATUS Fail(LSTATUS status, std::string failure) {
+        failure_ = std::move(failure);
+        return status;
+    }
+    // A failed write is described by the caller, which knows the file.
+    LSTATUS FailWrite(LSTATUS status) { return Fail(status, {}); }
+
+    RegFileWriter& writer_;
+    REGSAM view_;
+    std::vector<wchar_t> names_;
+    std::vector<BYTE> data_;
+    std::string failure_;
+};
+
+// Creates every missing folder of path below its first component (the drive or share, and the
+// folder it was found under, already exist).
+LSTATUS CreateFolders(const std::wstring& base, const std::wstring& below) {
+    std::wstring path = base;
+    size_t start = 0;
+    while (start <= below.size()) {
+        size_t end = below.find(L'\\', start);
+        if (end == std::wstring::npos)
+            end = below.size();
+        path += L'\\';
+        path.append(below, start, end - start);
+        if (!CurrentFileApi().CreateDirectory(path.c_str(), nullptr)) {
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_ALREADY_EXISTS)
+                return error != ERROR_SUCCESS ? static_cast<LSTATUS>(error) : ERROR_CANNOT_MAKE;
+        }
+        start = end + 1;
+    }
+    return ERROR_SUCCESS;
+}
+
+} // namespace
+
+std::wstring BackupFileName(const SYSTEMTIME& time, const std::wstring& caption, int copy) {
+    std::wstring safe;
+    safe.reserve(caption.size());
+    for (size_t i = 0; i < caption.size(); ++i) {
+        const wchar_t c = caption[i];
+        if (IsHighSurrogate(c) && i + 1 < caption.size() && IsLowSurrogate(caption[i + 1])) {
+            safe += c;
+            safe += caption[++i];
+            continue;
+        }
+        const bool forbidden = c < 0x20 || c == 0x7F || std::wcschr(L"\\/:*?\"<>|", c) ||
+                               IsHighSurrogate(c) || IsLowSurrogate(c);
+        safe += forbidden ? L'_' : c;
+    }
+    auto trim = [](std::wstring& text) {
+        while (!text.empty() && (text.back() == L' ' || text.back() == L'.'))
+            text.pop_back();
+        const size_t first = text.find_first_not_of(L' ');
+        text.erase(0, first == std::wstring::npos ? text.size() : first);
+    };
+    trim(safe);
+    if (safe.size() > kMaxCaptionUnits) {
+        size_t cut = kMaxCaptionUnits;
+        if (IsHighSurrogate(safe[cut - 1]))
+            --cut; // the pair stays whole, or goes as a whole
+        safe.resize(cut);
+        trim(safe);
+    }
+    if (safe.empty())
+        safe = L"entry";
+    wchar_t stamp[32];
+    std::swprintf(stamp, 32, L"%04u-%02u-%02u %02u-%02u-%02u ", time.wYear, time.wMonth, time.wDay,
+                  time.wHour, time.wMinute, time.wSecond);
+    std::wstring name = stamp + safe;
+    if (copy > 1)
+        name += L" (" + std::to_wstring(copy) + L")";
+    return name + L".reg";
+}
+
+LSTATUS BackupFolder(std::wstring& folder, std::string& failure) {
+    folder.clear();
+    PWSTR base = nullptr;
+    const HRESULT result =
+        CurrentFileApi().KnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &base);
+    std::wstring root = SUCCEEDED(result) && base ? base : L"";
+    ::CoTaskMemFree(base);
+    if (root.empty()) {
+        failure = "The folder for the user's local application data could not be found.";
+        return HRESULT_FACILITY(result) == FACILITY_WIN32
+                   ? static_cast<LSTATUS>(HRESULT_CODE(result))
+                   : ERROR_PATH_NOT_FOUND;
+    }
+    while (root.size() > 1 && root.back() == L'\\')
+        root.pop_back();
+    if (const LSTATUS status = CreateFolders(root, kBackupFolderBelowLocalAppData);
+        status != ERROR_SUCCESS) {
+        failure = "The folder " + Narrow(root + L"\\" + kBackupFolderBelowLocalAppData) +
+                  " could not be created.";
+        return status;
+    }
+    folder = root + L"\\" + kBackupFolderBelowLocalAppData;
+    return ERROR_SUCCESS;
+}
+
+std::wstring RegFileKeyPath(TEntryScope scope, const std::wstring& keyName) {
+    std::wstring root;
+    switch (scope) {
+    case TEntryScope::System: root = L"HKEY_LOCAL_MACHINE\\SOFTWARE"; break;
+    case TEntryScope::System32: root = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node"; break;
+    case TEntryScope::User: root = L"HKEY_CURRENT_USER\\Software"; break;
+    }
+    return root + kUninstallBelowSoftware + keyName;
+}
+
+namespace {
+
+// The backup into a file already created at path; the file is left to the caller.
+LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
+                    std::string& failure) {
+    RegFileWriter writer(file);
+    writer.Text() += kHeader;
+    TreeWriter tree(writer, ViewOf(scope));
+    const std::wstring path = RegFileKeyPath(scope, keyName);
+    if (keyName.empty() || keyName.find(L'\\') != std::wstring::npos ||
+        !FitsOnOneLine(keyName.data(), keyName.size())) {
+        failure =
+            "The name of the key " + Narrow(path) + " cannot be written into a registry file.";
+        return ERROR_INVALID_DATA;
+    }
+    const std::wstring below = std::wstring(L"Software") + kUninstallBelowSoftware + keyName;
+    HKEY opened = nullptr;
+    LSTATUS status = CurrentRegistryApi().OpenKeyExW(
+        RootKeyOf(scope), below.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | ViewOf(scope), &opened);
+    if (status != ERROR_SUCCESS) {
+        failure = "The key " + Narrow(path) + " could not be opened.";
+        return status;
+    }
+    UniqueHkey entry(opened);
+    status = tree.WriteKey(entry.get(), path);
+    if (status == ERROR_SUCCESS) {
+        writer.Text() += L"\r\n";
+        status = writer.Write();
+    }
+    failure = tree.Failure();
+    if (status == ERROR_SUCCESS && !CurrentFileApi().FlushFileBuffers(file))
+        status = RegFileWriter::ErrorOr(ERROR_WRITE_FAULT);
+    return status;
+}
+
+} // namespace
+
+TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::wstring& caption,
+                    const SYSTEMTIME& time) noexcept {
+    TBackup backup;
+    std::wstring path;
+    bool created = false;
+    try {
+        std::wstring folder;
+        backup.Error = BackupFolder(folder, backup.Failure);
+        if (backup.Error != ERROR_SUCCESS)
+            return backup;
+        UniqueFile file;
+        for (int copy = 1; copy <= kMaxCopies && !file; ++copy) {
+            path = folder + L"\\" + BackupFileName(time, caption, copy);
+            file.reset(CurrentFileApi().CreateFile(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (file)
+                break;
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+                backup.Error =
+                    error != ERROR_SUCCESS ? static_cast<LSTATUS>(error) : ERROR_CANNOT_MAKE;
+                backup.Failure = "The file " + Narrow(path) + " could not be created.";
+                return backup;
+            }
+        }
+        if (!file) {
+            backup.Error = ERROR_FILE_EXISTS;
+            backup.Failure = "No new file name was left in the folder " + Narrow(folder) + ".";
+            return backup;
+        }
+        created = true;
+        backup.Error = WriteBackup(file.get(), scope, keyName, backup.Failure);
+        // The last writes of a file may only fail when it is closed.
+        if (backup.Error == ERROR_SUCCESS && !CurrentFileApi().CloseHandle(file.release()))
+            backup.Error = RegFileWriter::ErrorOr(ERROR_WRITE_FAULT);
+    } catch (const std::bad_alloc&) {
+        backup.Error = ERROR_NOT_ENOUGH_MEMORY;
+    } catch (...) {
+        backup.Error = ERROR_CAN_NOT_COMPLETE;
+    }
+    if (backup.Error == ERROR_SUCCESS) {
+        backup.Path = std::move(path);
+        return backup;
+    }
+    try {
+        if (backup.Failure.empty())
+            backup.Failure = "The file " + Narrow(path) + " could not be written.";
+    } catch (...) {
+    }
+    // Nothing incomplete is left behind: the file was closed when its owner went out of scope.
+    if (created && !CurrentFileApi().DeleteFile(path.c_str())) {
+        try {
+            backup.Failure += " The incomplete file could not be deleted.";
+        } catch (...) {
+        }
+    }
+    return backup;
+}
+
+} // namespace catalogue

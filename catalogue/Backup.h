@@ -1,0 +1,71 @@
+// Backup.h - the registry file written before an entry's key is deleted, from which the user can
+// restore the entry with the platform's registry editor. The program writes it and never reads it.
+//
+// In this file:
+//   kBackupFolderBelowLocalAppData  where backups go, below the user's local application data
+//   TBackup                         what writing one backup did: the file, or why there is none
+//   BackupFileName                  the file name of a backup: time, caption, copy number
+//   BackupFolder                    the folder backups go to, created when missing
+//   RegFileKeyPath                  how an entry's key is named in the file
+//   BackUpEntry                     writes the backup of one entry's whole key tree
+//
+// The file is what the registry editor exports: "Windows Registry Editor Version 5.00", UTF-16 LE
+// with a byte order mark, CR LF line ends, one "[key]" block per key (parents first) with every
+// value of the key. A value is written as text only when the quoted string gives back exactly its
+// bytes; every other value is written as its bytes ("hex(N):"). Registry reads go through
+// CurrentRegistryApi() (read access only; the backup never writes the registry), file system calls
+// through CurrentFileApi().
+#pragma once
+
+#include "catalogue/Catalogue.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace catalogue {
+
+inline constexpr wchar_t kBackupFolderBelowLocalAppData[] = L"Ordanel\\Removed";
+
+/// What writing one backup did.
+struct TBackup {
+    /// The complete file written; empty when there is none.
+    std::wstring Path;
+    /// Why there is no file: the system's error code (ERROR_SUCCESS when written).
+    LSTATUS Error = ERROR_SUCCESS;
+    /// What failed, naming the folder, file or key concerned, as one sentence in the ANSI code
+    /// page; empty when written.
+    std::string Failure;
+
+    bool Written() const noexcept { return Error == ERROR_SUCCESS && !Path.empty(); }
+};
+
+/// The file name of a backup made at time of the entry shown as caption: "YYYY-MM-DD HH-MM-SS
+/// <caption>.reg", with " (<copy>)" before ".reg" from the second copy on. Characters a file name
+/// cannot hold (\ / : * ? " < > |, control characters, unpaired surrogates) become "_"; blanks at
+/// either end and dots at the end are dropped; the caption is cut to at most 80 UTF-16 units,
+/// never inside a surrogate pair; an empty caption becomes "entry". The date in front keeps the
+/// name from ever being a device name such as "CON" or "NUL".
+std::wstring BackupFileName(const SYSTEMTIME& time, const std::wstring& caption, int copy = 1);
+
+/// Sets folder to "<local application data>\Ordanel\Removed", creating the folders that are
+/// missing. Returns the failure, or ERROR_SUCCESS; failure describes it when there is one.
+LSTATUS BackupFolder(std::wstring& folder, std::string& failure);
+
+/// The path of the entry key keyName as the file names it: below "HKEY_CURRENT_USER\Software" for
+/// the user, "HKEY_LOCAL_MACHINE\SOFTWARE" for the machine's 64-bit view, and
+/// "HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node" for its 32-bit view, where that view is stored.
+std::wstring RegFileKeyPath(TEntryScope scope, const std::wstring& keyName);
+
+/// Writes the backup of the entry key keyName (its exact UTF-16 name) of scope, in the scope's
+/// view, with every key below it, into a new file of BackupFolder() named by BackupFileName(time,
+/// caption) (a higher copy number when that name is taken; an existing file is never replaced).
+/// Every key is opened as itself: a registry link is written as a key holding its link value,
+/// with a comment line before that value, and never followed. The file is written completely and
+/// flushed; on any failure (folder, file, a key or value that cannot be read, a name that a
+/// registry file cannot hold) the incomplete file is deleted and the result says why. Never
+/// raises.
+TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::wstring& caption,
+                    const SYSTEMTIME& time) noexcept;
+
+} // namespace catalogue
