@@ -586,8 +586,19 @@ void TWinControl::SetCaption(const std::string& caption) {
 
 void TWinControl::SetEnabled(bool enabled) {
     enabled_ = enabled;
-    if (HandleAllocated())
-        ::EnableWindow(Handle(), enabled);
+    if (!HandleAllocated())
+        return;
+    // A disabled window loses the focus to nobody, which leaves the keyboard without a control
+    // (Tab and Enter then do nothing): the focus moves on to the next control first.
+    if (!enabled) {
+        HWND focus = ::GetFocus();
+        if (focus && (focus == Handle() || ::IsChild(Handle(), focus))) {
+            HWND top = ::GetAncestor(Handle(), GA_ROOT);
+            HWND next = top ? ::GetNextDlgTabItem(top, Handle(), FALSE) : nullptr;
+            ::SetFocus(next && next != Handle() ? next : top);
+        }
+    }
+    ::EnableWindow(Handle(), enabled);
 }
 
 void TWinControl::SetVisible(bool visible) {

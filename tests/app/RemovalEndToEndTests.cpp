@@ -188,11 +188,17 @@ TEST_F(RemovalEndToEnd, RemoveAsksFirstAndNoTheCloseBoxAltF4AndEscapeChangeNothi
     auto answerNo = [&] { Click(program.no); };
     auto closeBox = [&] { Click(testsupport::CloseBoxPoint(program.dialog)); };
     auto altF4 = [] { testsupport::PressKeys({VK_MENU, VK_F4}); };
+    // Another program closing the dialog, with no input following.
+    auto sentClose = [&] {
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutA(program.dialog, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    };
     struct Way {
         const char* name;
         std::function<void()> answer;
     };
-    for (const Way& way : {Way{"No", answerNo}, Way{"close box", closeBox}, Way{"Alt+F4", altF4}}) {
+    for (const Way& way : {Way{"No", answerNo}, Way{"close box", closeBox}, Way{"Alt+F4", altF4},
+                           Way{"WM_CLOSE sent", sentClose}}) {
         SCOPED_TRACE(way.name);
         program.Select(roots[1].children[0].item);
         ASSERT_TRUE(program.AskToRemove());
@@ -236,9 +242,13 @@ TEST_F(RemovalEndToEnd, YesDeletesExactlyTheSelectedKeyTreeByPositionWhateverThe
 
     // The user's "Shared" goes with the three levels below it; the machine's keys of that name
     // in both views stay, and so does everything else in both hives.
-    const RegistryDump before = testsupport::DumpBothHives();
+    const RegistryDump before = testsupport::DumpWholeRegistry();
     ASSERT_TRUE(program.RemoveWith(roots[1].children[0].item, program.yes));
-    const RegistryDump after = testsupport::DumpBothHives();
+    const RegistryDump after = testsupport::DumpWholeRegistry();
+    // The keyboard still has a control: Remove, disabled and enabled again as the selection
+    // moved, handed the focus on.
+    WaitFor([&] { return testsupport::FocusOf(program.main) != nullptr; }, 3000);
+    EXPECT_NE(testsupport::FocusOf(program.main), nullptr);
     const std::wstring entry =
         L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Shared";
     const std::vector<std::wstring> gone{entry, entry + L"\\Level1", entry + L"\\Level1\\Level2",

@@ -246,4 +246,9 @@ RegistryDump DumpBothHives() {
                          {HKEY_LOCAL_MACHINE, L"Software", KEY_WOW64_64KEY, L"HKLM"}});
 }
 
+RegistryDump DumpWholeRegistry() {
+    return RegistryDump({{HKEY_CURRENT_USER, L"", 0, L"HKCU"},
+                         {HKEY_LOCAL_MACHINE, L"", KEY_WOW64_64KEY, L"HKLM"}});
+}
+
 } // namespace testsupport

@@ -80,4 +80,7 @@ private:
 /// view (which holds the 32-bit view as its "Wow6432Node").
 RegistryDump DumpBothHives();
 
+/// The whole of HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE (64-bit view); slower than DumpBothHives.
+RegistryDump DumpWholeRegistry();
+
 } // namespace testsupport
