@@ -345,7 +345,10 @@ int TForm::ShowModal() {
     Show();
     modalResult_ = mrNone;
     do {
-        application->HandleMessage();
+        // A message sent by another thread is handled while the queue is looked at and may give
+        // the answer: no waiting for more input then.
+        if (!application->ProcessMessage() && modalResult_ == mrNone && !application->Terminated())
+            ::WaitMessage();
         if (application->Terminated())
             modalResult_ = mrCancel;
         // A result asks the form to close, which it always allows (forms have no close
