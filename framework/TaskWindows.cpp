@@ -1,5 +1,7 @@
 #include "framework/TaskWindows.h"
 
+#include <new>
+
 namespace framework {
 
 void CancelMouseCapture() noexcept {
@@ -23,12 +25,20 @@ namespace {
 struct Collect {
     HWND except;
     std::vector<HWND>* windows;
+    bool outOfMemory = false;
 };
 
 BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM param) {
     auto* collect = reinterpret_cast<Collect*>(param);
-    if (window != collect->except && ::IsWindowVisible(window) && ::IsWindowEnabled(window))
-        collect->windows->push_back(window);
+    if (window != collect->except && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+        // No exception may unwind through the system's enumeration.
+        try {
+            collect->windows->push_back(window);
+        } catch (...) {
+            collect->outOfMemory = true;
+            return FALSE;
+        }
+    }
     return TRUE;
 }
 } // namespace
@@ -38,6 +48,8 @@ TDisabledWindows::TDisabledWindows(HWND except) {
     Collect collect{except, &windows_};
     ::EnumThreadWindows(::GetCurrentThreadId(), CollectEnabledWindow,
                         reinterpret_cast<LPARAM>(&collect));
+    if (collect.outOfMemory)
+        throw std::bad_alloc();
     for (HWND window : windows_)
         ::EnableWindow(window, FALSE);
 }
