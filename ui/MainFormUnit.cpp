@@ -19,6 +19,10 @@ std::string RemovalFailureText(const catalogue::TRemoval& removal) {
         return "The entry was not removed: its backup could not be written, so nothing was "
                "deleted.\r\n\r\n" +
                (removal.BackupFailure.empty() ? "" : removal.BackupFailure + "\r\n") + reason;
+    if (removal.Error == ERROR_ALREADY_EXISTS)
+        return "The entry's key was deleted, but it has been created again meanwhile (by another "
+               "program), so the entry stays in the list of installed programs.\r\n\r\n" +
+               reason;
     if (removal.Partial())
         return "The entry was only removed in part: " + std::to_string(removal.KeysDeleted) +
                (removal.KeysDeleted == 1 ? " key" : " keys") +

@@ -293,13 +293,11 @@ TEST_F(MainFormTest, FailureTextsNameWhatHappenedAndTheSystemsReason) {
     EXPECT_EQ(ui::RemovalFailureText(none).substr(ui::RemovalFailureText(none).size() - 14),
               "Access denied.");
     EXPECT_NE(ui::RemovalFailureText(unknown).find("Error 1234."), std::string::npos);
-}
-
-int ScreenDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-    return dpi;
+    catalogue::TRemoval again;
+    again.KeysDeleted = 3;
+    again.Error = ERROR_ALREADY_EXISTS;
+    EXPECT_NE(ui::RemovalFailureText(again).find("created again"), std::string::npos);
+    EXPECT_EQ(ui::RemovalFailureText(again).find("in part"), std::string::npos);
 }
 
 std::vector<std::string> g_opened;
@@ -315,7 +313,7 @@ TEST_F(MainFormTest, TheBannerOpensTheProductsPageOncePerClickAndExitEndsTheProg
     g_opened.clear();
     framework::TImage& banner = *MainForm->Image1;
     EXPECT_EQ(banner.Top(), 0);
-    EXPECT_EQ(banner.Height(), ::MulDiv(85, ScreenDpi(), 96));
+    EXPECT_EQ(banner.Height(), 85) << "the picture's own height, at any screen setting";
     ClickOn(banner);
     Pump(700); // no double click
     ClickOn(banner);
