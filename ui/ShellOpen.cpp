@@ -28,16 +28,25 @@ ScopedShellApi::~ScopedShellApi() {
 
 std::string DirectoryPart(const std::string& path, UINT codePage) {
     size_t last = std::string::npos;
+    // Where the character before the last separator begins: the byte before the separator may
+    // be the trail byte of a double-byte character.
+    size_t beforeLast = std::string::npos, previous = std::string::npos;
     for (size_t i = 0; i < path.size(); ++i) {
         const char c = path[i];
-        if (c == '\\' || c == ':')
+        if (c == '\\' || c == ':') {
             last = i;
-        else if (::IsDBCSLeadByteEx(codePage, static_cast<BYTE>(c)) && i + 1 < path.size())
+            beforeLast = previous;
+        }
+        previous = i;
+        if (::IsDBCSLeadByteEx(codePage, static_cast<BYTE>(c)) && i + 1 < path.size())
             ++i; // the trail byte may look like a "\"
     }
     if (last == std::string::npos)
         return {};
-    if (path[last] == '\\' && last > 0 && path[last - 1] != '\\' && path[last - 1] != ':')
+    // The character before the "\" is a separator only when it is a single byte.
+    const bool afterSeparator = beforeLast != std::string::npos && beforeLast + 1 == last &&
+                                (path[beforeLast] == '\\' || path[beforeLast] == ':');
+    if (path[last] == '\\' && last > 0 && !afterSeparator)
         return path.substr(0, last);
     return path.substr(0, last + 1);
 }
