@@ -28,6 +28,22 @@ visible_windows() {
     xdotool search --onlyvisible --classname 'ordanel.exe' 2>/dev/null || true
 }
 
+# The largest of the program's visible windows other than those named (the zero-size application
+# window is mapped as a 1 x 1 window).
+largest_window() {
+    local best="" area=0 w
+    for w in $(visible_windows); do
+        printf '%s\n' "$@" | grep -qx "$w" && continue
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        if [ $((WIDTH * HEIGHT)) -gt "$area" ]; then
+            area=$((WIDTH * HEIGHT))
+            best=$w
+        fi
+    done
+    [ "$area" -gt 100 ] && echo "$best"
+    return 0
+}
+
 # The window's own area of the screen: frame and client, nothing around it.
 shoot() {
     local window=$1 file=$2
@@ -41,7 +57,7 @@ pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 main=""
 for _ in $(seq 1 150); do
-    main=$(visible_windows | tail -n 1)
+    main=$(largest_window)
     [ -n "$main" ] && break
     sleep 0.2
 done
@@ -56,7 +72,7 @@ shoot "$main" "$out/main-window.png"
 xdotool key shift+Tab Return
 dialog=""
 for _ in $(seq 1 50); do
-    dialog=$(visible_windows | grep -vx "$main" | tail -n 1)
+    dialog=$(largest_window "$main")
     [ -n "$dialog" ] && break
     sleep 0.2
 done
