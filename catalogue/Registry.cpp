@@ -311,7 +311,32 @@ bool TRegistry::DeleteTree(const std::string& path) {
         Refuse(ERROR_INVALID_NAME);
         return false;
     }
-    return DeleteTreeBelow(base, relative);
+    // The keys above the one to delete are opened one level at a time, each as itself: a link
+    // among them (put there after the entries were listed) would take the deletion into another
+    // tree, so the deletion stops there.
+    UniqueHkey parent;
+    HKEY at = base;
+    size_t start = 0;
+    for (size_t separator : SeparatorPositions(relative)) {
+        const std::string name = relative.substr(start, separator - start);
+        start = separator + 1;
+        HKEY opened = nullptr;
+        LSTATUS status = CurrentRegistryApi().OpenKeyEx(at, name.c_str(), REG_OPTION_OPEN_LINK,
+                                                        access_ | view_, &opened);
+        if (status != ERROR_SUCCESS) {
+            Refuse(status);
+            return false;
+        }
+        UniqueHkey next(opened);
+        switch (KindOfKey(next.get(), status)) {
+        case KeyKind::Plain: break;
+        case KeyKind::Link: Refuse(ERROR_BAD_PATHNAME); return false;
+        case KeyKind::Unknown: Refuse(status); return false;
+        }
+        parent = std::move(next);
+        at = parent.get();
+    }
+    return DeleteTreeBelow(at, relative.substr(start));
 }
 
 void TRegistry::Refuse(LSTATUS status) noexcept {

@@ -128,7 +128,10 @@ public:
     /// Deletes the key at path and every key below it, children first; true when the key itself
     /// was deleted. Never reaches outside that key: a path with an empty component is refused;
     /// a registry symbolic link (the key itself or one below it) is deleted as the link, never
-    /// followed to its target; a key that cannot be opened as itself is not deleted by path;
+    /// followed to its target, and a link among the keys above it stops the deletion
+    /// (ERROR_BAD_PATHNAME): the keys above are opened one level at a time, each as itself, and
+    /// the key is deleted by its name below its parent; a key that cannot be opened as itself is
+    /// not deleted by path;
     /// enumerated names that are empty, hold "\" or that the code page cannot hold are skipped.
     /// A subkey that stays keeps its parents in place. LastDelete() tells what happened.
     bool DeleteTree(const std::string& path);

@@ -476,9 +476,10 @@ TEST_F(DeleteTreeTest, DeletesChildrenBeforeParentsAndReturnsTrue) {
     ASSERT_EQ(succeeded.size(), 6u);
     EXPECT_LT(PositionOf("a11"), PositionOf("a1"));
     EXPECT_LT(PositionOf("a1"), PositionOf("a"));
-    EXPECT_LT(PositionOf("a"), PositionOf(sandbox.PathOf("t")));
+    // The key itself goes last, by its name below its parent.
+    EXPECT_LT(PositionOf("a"), PositionOf("t"));
     EXPECT_LT(PositionOf("b1"), PositionOf("b"));
-    EXPECT_LT(PositionOf("b"), PositionOf(sandbox.PathOf("t")));
+    EXPECT_LT(PositionOf("b"), PositionOf("t"));
 }
 
 TEST_F(DeleteTreeTest, WorksBelowTheCurrentKeyAndKeepsIt) {
@@ -501,7 +502,7 @@ TEST_F(DeleteTreeTest, AKeyThatCannotBeOpenedAsItselfIsNotDeletedByPath) {
     for (LSTATUS refusal : {LSTATUS(ERROR_SUCCESS), LSTATUS(ERROR_ACCESS_DENIED)}) {
         SCOPED_TRACE(refusal);
         hooks.OpenKeyEx = [&](HKEY base, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
-            if (refusal != ERROR_SUCCESS && sandbox.PathOf("t") == sub)
+            if (refusal != ERROR_SUCCESS && std::string("t") == sub)
                 return refusal;
             return hooks.Previous().OpenKeyEx(base, sub, options, sam, out);
         };
@@ -540,7 +541,10 @@ TEST_F(DeleteTreeTest, AViewNamesEveryOpenAndDeletesThroughTheViewCall) {
         TRegistry reg;
         reg.SetView(view);
         EXPECT_TRUE(reg.DeleteTree(sandbox.PathOf("t")));
-        EXPECT_EQ(openViews, std::vector<REGSAM>(6, view));
+        // The keys above it, one level at a time, then the six keys of the tree.
+        const std::string path = sandbox.PathOf("t");
+        const size_t above = std::count(path.begin(), path.end(), '\\');
+        EXPECT_EQ(openViews, std::vector<REGSAM>(above + 6, view));
         EXPECT_EQ(deleteViews, std::vector<REGSAM>(6, view));
         EXPECT_TRUE(deleted.empty()) << "no delete without the view";
         EXPECT_EQ(reg.LastDelete().KeysDeleted, 6);
@@ -582,7 +586,7 @@ TEST_F(DeleteTreeTest, EnumeratedNamesThatAreEmptyOrHoldABackslashAreSkipped) {
     HKEY tKey = nullptr;
     hooks.OpenKeyEx = [&](HKEY base, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
         const LSTATUS status = hooks.Previous().OpenKeyEx(base, sub, options, sam, out);
-        if (status == ERROR_SUCCESS && sandbox.PathOf("t") == sub)
+        if (status == ERROR_SUCCESS && std::string("t") == sub)
             tKey = *out;
         return status;
     };
@@ -598,7 +602,7 @@ TEST_F(DeleteTreeTest, EnumeratedNamesThatAreEmptyOrHoldABackslashAreSkipped) {
     };
     TRegistry reg;
     EXPECT_FALSE(reg.DeleteTree(sandbox.PathOf("t")));
-    EXPECT_EQ(deleted, std::vector<std::string>{sandbox.PathOf("t")});
+    EXPECT_EQ(deleted, std::vector<std::string>{"t"});
     EXPECT_TRUE(sandbox.KeyExists("t\\a\\a1\\a11"));
     EXPECT_TRUE(sandbox.KeyExists("t\\b\\b1"));
 }
@@ -656,6 +660,17 @@ TEST_F(DeleteTreeLinkTest, ALinkIsDeletedAsTheLinkAndItsTargetStays) {
     EXPECT_EQ(std::count(deleted.begin(), deleted.end(), "link"), 0) << "never by path";
     ExpectTargetsIntact();
     ExpectSiblingIntact();
+}
+
+TEST_F(DeleteTreeLinkTest, ALinkAboveTheKeyStopsTheDeletion) {
+    // "toplink\c1" names target\c1 through the link: that is another tree, so it stays.
+    TRegistry reg;
+    EXPECT_FALSE(reg.DeleteTree(sandbox.PathOf("toplink\\c1")));
+    EXPECT_EQ(reg.LastDelete().Refusal, LSTATUS(ERROR_BAD_PATHNAME));
+    EXPECT_EQ(reg.LastDelete().KeysDeleted, 0);
+    EXPECT_TRUE(deleted.empty());
+    EXPECT_TRUE(sandbox.IsLink("toplink"));
+    ExpectTargetsIntact();
 }
 
 TEST_F(DeleteTreeLinkTest, ALinkThatCannotBeDeletedKeepsItsParentsAndIsReported) {
