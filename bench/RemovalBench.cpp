@@ -164,6 +164,9 @@ void MeasureRemoval() {
     std::printf("removal: backup of that entry (%llu bytes)  BackUpEntry %.4f s  "
                 "TRegistry::DeleteTree %.4f s  ratio %.2f\n",
                 bytes, backup, deletion, backup / deletion);
+    std::printf("removal: the deletion alone  TRegistry::DeleteTree %.4f s  RegDeleteTreeA %.4f s  "
+                "ratio %.2f\n",
+                deletion, bare, deletion / bare);
 }
 
 } // namespace
