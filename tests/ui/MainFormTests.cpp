@@ -118,6 +118,66 @@ protected:
         std::make_unique<framework::TApplication>();
 };
 
+TEST_F(MainFormTest, TheWindowHoldsWhatItsTablesSay) {
+    sandbox.AddEntry(Scope::Machine, "Tool", "Tool");
+    Start();
+    const framework::TFont& formFont = MainForm->Font();
+    EXPECT_EQ(formFont.Name(), "MS Sans Serif");
+    EXPECT_EQ(formFont.Height(), ::MulDiv(-11, framework::FormDpi(), 96));
+    EXPECT_EQ(MainForm->Color(), framework::clWhite);
+    struct Row {
+        framework::TWinControl* control;
+        const char* caption;
+        const char* font;
+    };
+    const Row rows[] = {
+        {MainForm->Label1,
+         "The Ordanel should only be used as a last resort. It should only be used when the normal "
+         "uninstall procedures fail to remove it from this list.",
+         "Verdana"},
+        {MainForm->RemoveButton, "Remove from add/remove programs list", "MS Sans Serif"},
+        {MainForm->cxButton2, "Exit", "MS Sans Serif"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.caption);
+        EXPECT_EQ(r.control->Caption(), r.caption);
+        EXPECT_EQ(r.control->Font().Name(), r.font);
+        EXPECT_EQ(r.control->Font().Height(), ::MulDiv(-11, framework::FormDpi(), 96));
+        EXPECT_EQ(r.control->Font().Color(), framework::clWindowText);
+        EXPECT_TRUE(r.control->Font().Style().Empty());
+    }
+    EXPECT_FALSE(MainForm->Label1->AutoSize());
+    EXPECT_TRUE(MainForm->Label1->WordWrap());
+    EXPECT_EQ(MainForm->Label1->Alignment(), framework::taCenter);
+    for (controls::TcxButton* button : {MainForm->RemoveButton, MainForm->cxButton2})
+        EXPECT_TRUE(button->LookAndFeel().NativeStyle());
+
+    HWND tree = MainForm->TreeView->Handle();
+    const LONG style = ::GetWindowLongA(tree, GWL_STYLE);
+    EXPECT_EQ(style & (TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS | TVS_HASBUTTONS |
+                       TVS_SHOWSELALWAYS | TVS_NOTOOLTIPS | TVS_TRACKSELECT | TVS_FULLROWSELECT |
+                       TVS_SINGLEEXPAND | TVS_DISABLEDRAGDROP),
+              TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS | TVS_DISABLEDRAGDROP);
+    EXPECT_EQ(::SendMessageA(tree, TVM_GETINDENT, 0, 0), ::MulDiv(19, framework::FormDpi(), 96));
+    HIMAGELIST images =
+        reinterpret_cast<HIMAGELIST>(::SendMessageA(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+    ASSERT_EQ(images, MainForm->ImageList1->Handle());
+    int w = 0, h = 0;
+    ::ImageList_GetIconSize(images, &w, &h);
+    EXPECT_EQ(w, 16);
+    EXPECT_EQ(h, 16);
+    EXPECT_EQ(::ImageList_GetImageCount(images), 2);
+
+    // Tab order: Remove, the tree, Exit, with a disabled Remove passed over.
+    HWND form = MainForm->Handle(), remove = MainForm->RemoveButton->Handle(),
+         exit = MainForm->cxButton2->Handle();
+    EXPECT_EQ(::GetNextDlgTabItem(form, tree, FALSE), exit);
+    EXPECT_EQ(::GetNextDlgTabItem(form, exit, FALSE), tree) << "Remove is disabled";
+    MainForm->TreeView->SetSelected(Catalogue().SystemRoot->Children().at(0));
+    EXPECT_EQ(::GetNextDlgTabItem(form, exit, FALSE), remove);
+    EXPECT_EQ(::GetNextDlgTabItem(form, remove, FALSE), tree);
+}
+
 TEST_F(MainFormTest, RemoveIsEnabledExactlyWhileAnEntryIsSelectedAndNothingCollapses) {
     sandbox.AddEntry(Scope::Machine, "Tool", "Tool");
     sandbox.AddEntry(Scope::User, "Mine", "Mine");
