@@ -1,3 +1,5 @@
+// test-lock: input
+// Shows and activates windows of its own, which would take the keyboard from tests that type.
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/Exceptions.h"
