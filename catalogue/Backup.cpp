@@ -25,6 +25,8 @@ constexpr wchar_t kLinkComment[] =
 // The longest caption part of a file name, in UTF-16 units: short enough for the whole path to
 // stay within MAX_PATH below a usual profile folder.
 constexpr size_t kMaxCaptionUnits = 80;
+// What the name of a file being written ends in, after the name it gets once complete.
+constexpr wchar_t kPartialSuffix[] = L".partial";
 // How many copy numbers are tried before giving up on a name.
 constexpr int kMaxCopies = 1000;
 // Text is handed to the file in pieces of about this many UTF-16 units.
@@ -435,12 +437,38 @@ LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
     return status;
 }
 
+// Gives the complete, closed file partial the first backup name that is free, as one rename that
+// is on the disk when it returns; a file that has the name already is never replaced. path
+// receives the final name.
+LSTATUS NameFinished(const std::wstring& partial, const std::wstring& folder,
+                     const SYSTEMTIME& time, const std::wstring& caption, std::wstring& path,
+                     std::string& failure) {
+    for (int copy = 1; copy <= kMaxCopies; ++copy) {
+        path = folder + L"\\" + BackupFileName(time, caption, copy);
+        if (CurrentFileApi().MoveFileEx(partial.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+            return ERROR_SUCCESS;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            failure =
+                "The file " + Narrow(partial) + " could not be renamed to " + Narrow(path) + ".";
+            path.clear();
+            return error != ERROR_SUCCESS ? static_cast<LSTATUS>(error) : ERROR_CAN_NOT_COMPLETE;
+        }
+    }
+    path.clear();
+    failure = "No new file name was left in the folder " + Narrow(folder) + ".";
+    return ERROR_FILE_EXISTS;
+}
+
 } // namespace
 
 TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::wstring& caption,
                     const SYSTEMTIME& time) noexcept {
     TBackup backup;
-    std::wstring path;
+    // The file is written under a name that no backup has, and takes its final name only once it
+    // is complete, flushed and closed: a process that ends while writing leaves no file that
+    // passes for a backup.
+    std::wstring partial;
     bool created = false;
     try {
         std::wstring folder;
@@ -449,8 +477,8 @@ TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::w
             return backup;
         UniqueFile file;
         for (int copy = 1; copy <= kMaxCopies && !file; ++copy) {
-            path = folder + L"\\" + BackupFileName(time, caption, copy);
-            file.reset(CurrentFileApi().CreateFile(path.c_str(), GENERIC_WRITE, 0, nullptr,
+            partial = folder + L"\\" + BackupFileName(time, caption, copy) + kPartialSuffix;
+            file.reset(CurrentFileApi().CreateFile(partial.c_str(), GENERIC_WRITE, 0, nullptr,
                                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (file)
                 break;
@@ -458,7 +486,7 @@ TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::w
             if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
                 backup.Error =
                     error != ERROR_SUCCESS ? static_cast<LSTATUS>(error) : ERROR_CANNOT_MAKE;
-                backup.Failure = "The file " + Narrow(path) + " could not be created.";
+                backup.Failure = "The file " + Narrow(partial) + " could not be created.";
                 return backup;
             }
         }
@@ -472,22 +500,24 @@ TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::w
         // The last writes of a file may only fail when it is closed.
         if (backup.Error == ERROR_SUCCESS && !CurrentFileApi().CloseHandle(file.release()))
             backup.Error = RegFileWriter::ErrorOr(ERROR_WRITE_FAULT);
+        if (backup.Error == ERROR_SUCCESS)
+            backup.Error =
+                NameFinished(partial, folder, time, caption, backup.Path, backup.Failure);
     } catch (const std::bad_alloc&) {
         backup.Error = ERROR_NOT_ENOUGH_MEMORY;
     } catch (...) {
         backup.Error = ERROR_CAN_NOT_COMPLETE;
     }
-    if (backup.Error == ERROR_SUCCESS) {
-        backup.Path = std::move(path);
+    if (backup.Error == ERROR_SUCCESS)
         return backup;
-    }
+    backup.Path.clear();
     try {
         if (backup.Failure.empty())
-            backup.Failure = "The file " + Narrow(path) + " could not be written.";
+            backup.Failure = "The file " + Narrow(partial) + " could not be written.";
     } catch (...) {
     }
     // Nothing incomplete is left behind: the file was closed when its owner went out of scope.
-    if (created && !CurrentFileApi().DeleteFile(path.c_str())) {
+    if (created && !CurrentFileApi().DeleteFile(partial.c_str())) {
         try {
             backup.Failure += " The incomplete file could not be deleted.";
         } catch (...) {

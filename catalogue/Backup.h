@@ -61,10 +61,12 @@ std::wstring RegFileKeyPath(TEntryScope scope, const std::wstring& keyName);
 /// view, with every key below it, into a new file of BackupFolder() named by BackupFileName(time,
 /// caption) (a higher copy number when that name is taken; an existing file is never replaced).
 /// Every key is opened as itself: a registry link is written as a key holding its link value,
-/// with a comment line before that value, and never followed. The file is written completely and
-/// flushed; on any failure (folder, file, a key or value that cannot be read, a name that a
-/// registry file cannot hold) the incomplete file is deleted and the result says why. Never
-/// raises.
+/// with a comment line before that value, and never followed. The file is written under its name
+/// followed by ".partial", flushed and closed, and only then renamed to its final name (written
+/// through to the disk; the first copy number free at that moment), so that no incomplete file
+/// ever has a backup's name. On any failure (folder, file, rename, a key or value that cannot be
+/// read, a name that a registry file cannot hold) the incomplete file is deleted and the result
+/// says why. Never raises.
 TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::wstring& caption,
                     const SYSTEMTIME& time) noexcept;
 

@@ -208,6 +208,15 @@ TEST_F(BackupTest, ImportingTheBackupOfARemovedEntryGivesBackEveryKeyAndValueByt
     for (const Entry& e : Entries())
         SeedEveryKind(e);
     Build();
+    // While a backup is being written, the folder holds it under its temporary name only: a
+    // process that ended there would leave nothing that passes for a backup.
+    int writes = 0, wrongFolders = 0;
+    backups.WriteFile = [&](HANDLE f, LPCVOID d, DWORD n, LPDWORD w, LPOVERLAPPED o) {
+        const std::vector<std::wstring> files = backups.Files();
+        ++writes;
+        wrongFolders += files.size() != 1 || !files[0].ends_with(L".reg.partial");
+        return backups.Previous().WriteFile(f, d, n, w, o);
+    };
     for (const Entry& e : Entries()) {
         SCOPED_TRACE(Utf8(e.name));
         const RegistryDump before = testsupport::DumpBothHives();
@@ -241,6 +250,8 @@ TEST_F(BackupTest, ImportingTheBackupOfARemovedEntryGivesBackEveryKeyAndValueByt
         ::DeleteFileW(file.c_str());
     }
     EXPECT_TRUE(scratch.KeyExists("target\\child"));
+    EXPECT_GE(writes, 6) << "each file is written in more than one piece";
+    EXPECT_EQ(wrongFolders, 0);
 }
 
 TEST_F(BackupTest, TextWithoutItsFinalNulIsWrittenAsItsBytesAndWinesImportAddsTheNul) {
@@ -336,6 +347,14 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
              };
          },
          ERROR_DISK_FULL, "could not be written"},
+        {"the complete file cannot be renamed", L"Sturdy",
+         [&](testsupport::RegistryApiHooks&) {
+             backups.MoveFileEx = [](LPCWSTR, LPCWSTR, DWORD) {
+                 ::SetLastError(ERROR_ACCESS_DENIED);
+                 return FALSE;
+             };
+         },
+         ERROR_ACCESS_DENIED, ".reg.partial could not be renamed to "},
         {"the folder cannot be created", L"Sturdy",
          [&](testsupport::RegistryApiHooks&) {
              backups.CreateDirectory = [](LPCWSTR, LPSECURITY_ATTRIBUTES) {
@@ -352,7 +371,7 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
                  return INVALID_HANDLE_VALUE;
              };
          },
-         ERROR_ACCESS_DENIED, ".reg could not be created"},
+         ERROR_ACCESS_DENIED, ".reg.partial could not be created"},
         {"a key deep down cannot be opened", L"Sturdy",
          [&](testsupport::RegistryApiHooks& hooks) {
              hooks.OpenKeyExW = [&](HKEY base, LPCWSTR sub, DWORD options, REGSAM access,
@@ -420,6 +439,7 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
         backups.FlushFileBuffers = backups.Previous().FlushFileBuffers;
         backups.CreateDirectory = backups.Previous().CreateDirectory;
         backups.CreateFile = backups.Previous().CreateFile;
+        backups.MoveFileEx = backups.Previous().MoveFileEx;
     }
     EXPECT_GE(writes, 2) << "the disk filled up after a piece was written";
 }

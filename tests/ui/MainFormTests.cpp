@@ -266,7 +266,7 @@ TEST_F(MainFormTest, ABackupThatCannotBeWrittenKeepsTheEntryAsItWasAndTheUserIsT
     EXPECT_TRUE(seen.hasErrorIcon);
     for (const std::string& says :
          {std::string("its backup could not be written, so nothing was deleted"),
-          std::string(" Tool.reg could not be written."),
+          std::string(" Tool.reg.partial could not be written."),
           catalogue::SystemErrorText(ERROR_DISK_FULL)})
         EXPECT_NE(seen.text.find(says), std::string::npos) << seen.text;
     EXPECT_EQ(Captions(Catalogue().UserRoot), std::vector<std::string>{"Precious Tool"});
