@@ -6,6 +6,7 @@
 // completely deletes nothing and leaves no file behind. File names.
 #include "catalogue/Backup.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/Registry.h"
 #include "framework/Controls.h"
 #include "tests/support/BackupSandbox.h"
 #include "tests/support/ProcessDriver.h"
@@ -413,6 +414,32 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
                                       PFILETIME) { return LSTATUS(ERROR_ACCESS_DENIED); };
          },
          ERROR_ACCESS_DENIED, "Uninstall\\Sturdy could not be read"},
+        // Rewritten and put back while its key is read: only the last-write time tells.
+        {"a value is rewritten while its key is read", L"Sturdy",
+         [&](testsupport::RegistryApiHooks& hooks) {
+             hooks.EnumValueW = [&](HKEY key, DWORD i, LPWSTR n, LPDWORD nl, LPDWORD r, LPDWORD t,
+                                    LPBYTE d, LPDWORD s) {
+                 const LSTATUS status = hooks.Previous().EnumValueW(key, i, n, nl, r, t, d, s);
+                 if (status == ERROR_SUCCESS && std::wstring(n, *nl) == L"Middle")
+                     for (BYTE middle : {2, 1})
+                         SetValues(Scope::User, L"Sturdy\\A\\B",
+                                   {{L"Middle", REG_DWORD, {middle, 0, 0, 0}}});
+                 return status;
+             };
+         },
+         catalogue::kErrorKeyChanged, "Sturdy\\A\\B changed while it was being saved"},
+        // A key made while the entry's keys are listed shifts the indexes after it: "A" would
+        // be skipped.
+        {"a key is inserted while the keys are listed", L"Sturdy",
+         [&](testsupport::RegistryApiHooks& hooks) {
+             hooks.EnumKeyExW = [&](HKEY key, DWORD i, LPWSTR n, LPDWORD nl, LPDWORD r, LPWSTR c,
+                                    LPDWORD cl, PFILETIME t) {
+                 if (!sandbox.Exists(Scope::User, "Sturdy\\0 Inserted"))
+                     sandbox.AddEntry(Scope::User, "Sturdy\\0 Inserted");
+                 return hooks.Previous().EnumKeyExW(key, i, n, nl, r, c, cl, t);
+             };
+         },
+         catalogue::kErrorKeyChanged, "Uninstall\\Sturdy changed while it was being saved"},
         {"a value name that a registry file cannot hold", L"Broken", [](auto&) {},
          ERROR_INVALID_DATA, "Broken\\Below cannot be written into a registry file"},
     };
@@ -426,6 +453,10 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
             removal = catalogue->RemoveEntry(*Node(TEntryScope::User, c.entry));
             EXPECT_EQ(hooks.StillOpen(), 0u);
         }
+        // The one key a case may add, which nothing else makes.
+        testsupport::DeleteKeyNoFollow(
+            HKEY_CURRENT_USER,
+            L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sturdy\\0 Inserted");
         EXPECT_EQ(removal.Result, TRemoval::Outcome::NotBackedUp);
         EXPECT_EQ(removal.KeysDeleted, 0);
         EXPECT_EQ(removal.Error, c.error);

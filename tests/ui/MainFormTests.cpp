@@ -4,6 +4,7 @@
 // dialog: which entries Remove acts on, what the answers do to the registry and the tree, what a
 // refused deletion tells the user, and what the banner and Exit do.
 #include "catalogue/Catalogue.h"
+#include "catalogue/Registry.h"
 #include "controls/cxButtons.h"
 #include "controls/cxGroupBox.h"
 #include "framework/Application.h"
@@ -298,6 +299,16 @@ TEST_F(MainFormTest, FailureTextsNameWhatHappenedAndTheSystemsReason) {
     again.Error = ERROR_ALREADY_EXISTS;
     EXPECT_NE(ui::RemovalFailureText(again).find("created again"), std::string::npos);
     EXPECT_EQ(ui::RemovalFailureText(again).find("in part"), std::string::npos);
+    catalogue::TRemoval changed, changedInPart;
+    changed.Error = changedInPart.Error = catalogue::kErrorKeyChanged;
+    changedInPart.KeysDeleted = 2;
+    EXPECT_NE(ui::RemovalFailureText(changed).find("changed while it was being removed"),
+              std::string::npos);
+    EXPECT_NE(ui::RemovalFailureText(changed).find("so it was not removed"), std::string::npos);
+    EXPECT_NE(ui::RemovalFailureText(changedInPart)
+                  .find("only removed in part: 2 keys that the "
+                        "backup holds"),
+              std::string::npos);
 }
 
 std::vector<std::string> g_opened;
