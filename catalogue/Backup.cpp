@@ -552,8 +552,11 @@ TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::w
     backup.Path.clear();
     backup.Keys.clear();
     try {
+        // Without a file name yet (memory ran out finding the folder) there is no file to name.
         if (backup.Failure.empty())
-            backup.Failure = "The file " + Narrow(partial) + " could not be written.";
+            backup.Failure = partial.empty()
+                                 ? std::string("The backup could not be written.")
+                                 : "The file " + Narrow(partial) + " could not be written.";
     } catch (...) {
     }
     // Nothing incomplete is left behind: the file was closed when its owner went out of scope.

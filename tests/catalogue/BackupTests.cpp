@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -364,6 +365,13 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
              };
          },
          ERROR_ACCESS_DENIED, "Ordanel\\Removed could not be created"},
+        {"memory runs out finding the folder", L"Sturdy",
+         [&](testsupport::RegistryApiHooks&) {
+             backups.CreateDirectory = [](LPCWSTR, LPSECURITY_ATTRIBUTES) -> BOOL {
+                 throw std::bad_alloc();
+             };
+         },
+         ERROR_NOT_ENOUGH_MEMORY, "The backup could not be written."},
         {"the file cannot be created", L"Sturdy",
          [&](testsupport::RegistryApiHooks&) {
              backups.CreateFile = [](LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
