@@ -25,6 +25,8 @@ constexpr wchar_t kLinkComment[] =
 // The longest caption part of a file name, in UTF-16 units: short enough for the whole path to
 // stay within MAX_PATH below a usual profile folder.
 constexpr size_t kMaxCaptionUnits = 80;
+// What the name of a file being written ends in, after the name it gets once complete.
+constexpr wchar_t kPartialSuffix[] = L".partial";
 // How many copy numbers are tried before giving up on a name.
 constexpr int kMaxCopies = 1000;
 // Text is handed to the file in pieces of about this many UTF-16 units.
@@ -193,14 +195,52 @@ class TreeWriter {
 public:
     TreeWriter(RegFileWriter& writer, REGSAM view) : writer_(writer), view_(view) {}
 
-    // Writes key (opened as itself), named path in the file, and every key below it.
-    LSTATUS WriteKey(HKEY key, const std::wstring& path) {
-        DWORD subKeys = 0, maxSubKeyLen = 0, values = 0, maxValueNameLen = 0, maxDataLen = 0;
-        LSTATUS status = CurrentRegistryApi().QueryInfoKeyW(
-            key, nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr, &values,
-            &maxValueNameLen, &maxDataLen, nullptr, nullptr);
+    // Writes key (opened as itself), named path in the file and relative below the entry key,
+    // and every key below it. The key is read once more when done: when it changed meanwhile
+    // (a subkey or value added or removed shifts the indexes it is read by, so one may have been
+    // skipped) the backup fails. What it held is recorded by relative.
+    LSTATUS WriteKey(HKEY key, const std::wstring& path, const std::wstring& relative) {
+        TKeyState before;
+        DWORD maxValueNameLen = 0, maxDataLen = 0;
+        LSTATUS status = QueryState(key, before, &maxValueNameLen, &maxDataLen);
         if (status != ERROR_SUCCESS)
             return Fail(status, "The key " + Narrow(path) + " could not be read.");
+        if (status = WriteContents(key, path, relative, before, maxValueNameLen, maxDataLen);
+            status != ERROR_SUCCESS)
+            return status;
+        TKeyState after;
+        if (status = QueryState(key, after, nullptr, nullptr); status != ERROR_SUCCESS)
+            return Fail(status, "The key " + Narrow(path) + " could not be read.");
+        if (!(after == before))
+            return Changed(path);
+        states_[relative] = before;
+        return ERROR_SUCCESS;
+    }
+
+    const std::string& Failure() const noexcept { return failure_; }
+    TKeyStates& States() noexcept { return states_; }
+
+private:
+    static LSTATUS QueryState(HKEY key, TKeyState& state, DWORD* maxValueNameLen,
+                              DWORD* maxDataLen) {
+        DWORD subKeys = 0, values = 0;
+        const LSTATUS status = CurrentRegistryApi().QueryInfoKeyW(
+            key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, maxValueNameLen,
+            maxDataLen, nullptr, &state.FileTime);
+        state.NumSubKeys = subKeys;
+        state.NumValues = values;
+        return status;
+    }
+
+    LSTATUS Changed(const std::wstring& path) {
+        return Fail(kErrorKeyChanged,
+                    "The key " + Narrow(path) + " changed while it was being saved.");
+    }
+
+    LSTATUS WriteContents(HKEY key, const std::wstring& path, const std::wstring& relative,
+                          const TKeyState& state, DWORD maxValueNameLen, DWORD maxDataLen) {
+        const DWORD subKeys = state.NumSubKeys, values = state.NumValues;
+        LSTATUS status = ERROR_SUCCESS;
         std::wstring& text = writer_.Text();
         text += L"\r\n[";
         text += path;
@@ -213,15 +253,15 @@ public:
         // belong elsewhere and are never read through it.
         if (link)
             return ERROR_SUCCESS;
-        // As many as the key reported: a key made meanwhile would not be deleted either, and a
-        // leaf costs no enumeration step.
+        // As many as the key reported (a leaf costs no enumeration step); fewer means that one
+        // was deleted meanwhile.
         for (DWORD index = 0; index < subKeys; ++index) {
             wchar_t name[kMaxKeyNameChars + 1];
             DWORD length = kMaxKeyNameChars + 1;
             status = CurrentRegistryApi().EnumKeyExW(key, index, name, &length, nullptr, nullptr,
                                                      nullptr, nullptr);
             if (status == ERROR_NO_MORE_ITEMS)
-                return ERROR_SUCCESS; // one was deleted meanwhile
+                return Changed(path);
             if (status != ERROR_SUCCESS)
                 return Fail(status, "The keys below " + Narrow(path) + " could not be listed.");
             length = std::min<DWORD>(length, kMaxKeyNameChars);
@@ -236,15 +276,14 @@ public:
             if (status != ERROR_SUCCESS)
                 return Fail(status, "The key " + Narrow(childPath) + " could not be opened.");
             UniqueHkey owned(opened);
-            if (status = WriteKey(owned.get(), childPath); status != ERROR_SUCCESS)
+            if (status = WriteKey(owned.get(), childPath,
+                                  relative.empty() ? child : relative + L"\\" + child);
+                status != ERROR_SUCCESS)
                 return status;
         }
         return ERROR_SUCCESS;
     }
 
-    const std::string& Failure() const noexcept { return failure_; }
-
-private:
     LSTATUS WriteValues(HKEY key, const std::wstring& path, DWORD count, DWORD maxNameLen,
                         DWORD maxDataLen, bool& link) {
         names_.resize(std::max<size_t>(names_.size(), size_t{maxNameLen} + 1));
@@ -257,7 +296,7 @@ private:
             const LSTATUS status = CurrentRegistryApi().EnumValueW(
                 key, index, names_.data(), &nameLength, nullptr, &type, data_.data(), &size);
             if (status == ERROR_NO_MORE_ITEMS)
-                return ERROR_SUCCESS;
+                return Changed(path);
             if (status == ERROR_MORE_DATA && retries < 3) {
                 // The value grew since the key was queried: read it again with room for it.
                 ++retries;
@@ -298,6 +337,7 @@ private:
 
     RegFileWriter& writer_;
     REGSAM view_;
+    TKeyStates states_;
     std::vector<wchar_t> names_;
     std::vector<BYTE> data_;
     std::string failure_;
@@ -404,7 +444,7 @@ namespace {
 
 // The backup into a file already created at path; the file is left to the caller.
 LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
-                    std::string& failure) {
+                    std::string& failure, TKeyStates& states) {
     RegFileWriter writer(file);
     writer.Text() += kHeader;
     TreeWriter tree(writer, ViewOf(scope));
@@ -424,7 +464,8 @@ LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
         return status;
     }
     UniqueHkey entry(opened);
-    status = tree.WriteKey(entry.get(), path);
+    status = tree.WriteKey(entry.get(), path, L"");
+    states = std::move(tree.States());
     if (status == ERROR_SUCCESS) {
         writer.Text() += L"\r\n";
         status = writer.Write();
@@ -435,12 +476,38 @@ LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
     return status;
 }
 
+// Gives the complete, closed file partial the first backup name that is free, as one rename that
+// is on the disk when it returns; a file that has the name already is never replaced. path
+// receives the final name.
+LSTATUS NameFinished(const std::wstring& partial, const std::wstring& folder,
+                     const SYSTEMTIME& time, const std::wstring& caption, std::wstring& path,
+                     std::string& failure) {
+    for (int copy = 1; copy <= kMaxCopies; ++copy) {
+        path = folder + L"\\" + BackupFileName(time, caption, copy);
+        if (CurrentFileApi().MoveFileEx(partial.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+            return ERROR_SUCCESS;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            failure =
+                "The file " + Narrow(partial) + " could not be renamed to " + Narrow(path) + ".";
+            path.clear();
+            return error != ERROR_SUCCESS ? static_cast<LSTATUS>(error) : ERROR_CAN_NOT_COMPLETE;
+        }
+    }
+    path.clear();
+    failure = "No new file name was left in the folder " + Narrow(folder) + ".";
+    return ERROR_FILE_EXISTS;
+}
+
 } // namespace
 
 TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::wstring& caption,
                     const SYSTEMTIME& time) noexcept {
     TBackup backup;
-    std::wstring path;
+    // The file is written under a name that no backup has, and takes its final name only once it
+    // is complete, flushed and closed: a process that ends while writing leaves no file that
+    // passes for a backup.
+    std::wstring partial;
     bool created = false;
     try {
         std::wstring folder;
@@ -449,8 +516,8 @@ TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::w
             return backup;
         UniqueFile file;
         for (int copy = 1; copy <= kMaxCopies && !file; ++copy) {
-            path = folder + L"\\" + BackupFileName(time, caption, copy);
-            file.reset(CurrentFileApi().CreateFile(path.c_str(), GENERIC_WRITE, 0, nullptr,
+            partial = folder + L"\\" + BackupFileName(time, caption, copy) + kPartialSuffix;
+            file.reset(CurrentFileApi().CreateFile(partial.c_str(), GENERIC_WRITE, 0, nullptr,
                                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (file)
                 break;
@@ -458,7 +525,7 @@ TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::w
             if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
                 backup.Error =
                     error != ERROR_SUCCESS ? static_cast<LSTATUS>(error) : ERROR_CANNOT_MAKE;
-                backup.Failure = "The file " + Narrow(path) + " could not be created.";
+                backup.Failure = "The file " + Narrow(partial) + " could not be created.";
                 return backup;
             }
         }
@@ -468,26 +535,32 @@ TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::w
             return backup;
         }
         created = true;
-        backup.Error = WriteBackup(file.get(), scope, keyName, backup.Failure);
+        backup.Error = WriteBackup(file.get(), scope, keyName, backup.Failure, backup.Keys);
         // The last writes of a file may only fail when it is closed.
         if (backup.Error == ERROR_SUCCESS && !CurrentFileApi().CloseHandle(file.release()))
             backup.Error = RegFileWriter::ErrorOr(ERROR_WRITE_FAULT);
+        if (backup.Error == ERROR_SUCCESS)
+            backup.Error =
+                NameFinished(partial, folder, time, caption, backup.Path, backup.Failure);
     } catch (const std::bad_alloc&) {
         backup.Error = ERROR_NOT_ENOUGH_MEMORY;
     } catch (...) {
         backup.Error = ERROR_CAN_NOT_COMPLETE;
     }
-    if (backup.Error == ERROR_SUCCESS) {
-        backup.Path = std::move(path);
+    if (backup.Error == ERROR_SUCCESS)
         return backup;
-    }
+    backup.Path.clear();
+    backup.Keys.clear();
     try {
+        // Without a file name yet (memory ran out finding the folder) there is no file to name.
         if (backup.Failure.empty())
-            backup.Failure = "The file " + Narrow(path) + " could not be written.";
+            backup.Failure = partial.empty()
+                                 ? std::string("The backup could not be written.")
+                                 : "The file " + Narrow(partial) + " could not be written.";
     } catch (...) {
     }
     // Nothing incomplete is left behind: the file was closed when its owner went out of scope.
-    if (created && !CurrentFileApi().DeleteFile(path.c_str())) {
+    if (created && !CurrentFileApi().DeleteFile(partial.c_str())) {
         try {
             backup.Failure += " The incomplete file could not be deleted.";
         } catch (...) {

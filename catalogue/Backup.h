@@ -18,6 +18,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Registry.h"
 
 #include <windows.h>
 
@@ -36,6 +37,10 @@ struct TBackup {
     /// What failed, naming the folder, file or key concerned, as one sentence in the ANSI code
     /// page; empty when written.
     std::string Failure;
+    /// What each key in the file held when it was read, by its path relative to the entry key;
+    /// empty when there is no file. A deletion that checks every key against these deletes only
+    /// what the file holds.
+    TKeyStates Keys;
 
     bool Written() const noexcept { return Error == ERROR_SUCCESS && !Path.empty(); }
 };
@@ -61,10 +66,14 @@ std::wstring RegFileKeyPath(TEntryScope scope, const std::wstring& keyName);
 /// view, with every key below it, into a new file of BackupFolder() named by BackupFileName(time,
 /// caption) (a higher copy number when that name is taken; an existing file is never replaced).
 /// Every key is opened as itself: a registry link is written as a key holding its link value,
-/// with a comment line before that value, and never followed. The file is written completely and
-/// flushed; on any failure (folder, file, a key or value that cannot be read, a name that a
-/// registry file cannot hold) the incomplete file is deleted and the result says why. Never
-/// raises.
+/// with a comment line before that value, and never followed. Each key is read again once it is
+/// written: when it changed meanwhile (kErrorKeyChanged) the backup fails, since a key added or
+/// removed during the reading can make the reading skip another. The file is written under its name
+/// followed by ".partial", flushed and closed, and only then renamed to its final name (written
+/// through to the disk; the first copy number free at that moment), so that no incomplete file
+/// ever has a backup's name. On any failure (folder, file, rename, a key or value that cannot be
+/// read, a name that a registry file cannot hold) the incomplete file is deleted and the result
+/// says why. Never raises.
 TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::wstring& caption,
                     const SYSTEMTIME& time) noexcept;
 

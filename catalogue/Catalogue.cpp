@@ -201,7 +201,8 @@ TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
         registry.SetView(ViewOf(*scope));
         LSTATUS refusal = ERROR_SUCCESS;
         try {
-            registry.DeleteTree(*path);
+            // Only what the backup holds: a key that changed since it was read stays.
+            registry.DeleteTree(*path, &backup.Keys);
             refusal = registry.LastDelete().Refusal;
         } catch (const std::bad_alloc&) {
             refusal = ERROR_NOT_ENOUGH_MEMORY;

@@ -98,7 +98,9 @@ public:
     /// text and the local time), then deletes the key with every key below it, children first,
     /// in the node's scope and view, taking the key name at the node's position in its scope's
     /// list. When the backup cannot be written completely nothing is deleted (NotBackedUp). Nothing
-    /// outside that key is touched: a registry link inside it is deleted as the link. A backup
+    /// outside that key is touched: a registry link inside it is deleted as the link. Nothing
+    /// is deleted that the backup does not hold: a key that changed after the backup read it is
+    /// neither entered nor deleted (kErrorKeyChanged) and keeps the keys above it. A backup
     /// is deleted again when the deletion deleted nothing. The node is left to the caller. Never
     /// raises; a node that is not an entry gives StillListed.
     TRemoval RemoveEntry(const framework::TTreeNode& node) noexcept;

@@ -16,7 +16,7 @@ FileApi& Current() noexcept {
 const FileApi& NativeFileApi() noexcept {
     static const FileApi native{
         &::SHGetKnownFolderPath, &::CreateDirectoryW, &::CreateFileW, &::WriteFile,
-        &::FlushFileBuffers,     &::CloseHandle,      &::DeleteFileW};
+        &::FlushFileBuffers,     &::CloseHandle,      &::DeleteFileW, &::MoveFileExW};
     return native;
 }
 

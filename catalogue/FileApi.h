@@ -1,7 +1,8 @@
 // FileApi.h - the file system functions the backup calls, as a replaceable table.
 //
 // Classes and functions in this file:
-//   FileApi          table of the system functions that find the user's folder and write files
+//   FileApi          table of the system functions that find the user's folder and write, name
+//                    and delete files
 //   NativeFileApi()  the table of the real shell32 and kernel32 functions
 //   CurrentFileApi() the table in force; every file system call of the backup goes through it
 //   ScopedFileApi    installs a replacement table for one scope (tests point the folder at a
@@ -27,6 +28,8 @@ struct FileApi {
     decltype(&::FlushFileBuffers) FlushFileBuffers;
     decltype(&::CloseHandle) CloseHandle;
     decltype(&::DeleteFileW) DeleteFile;
+    /// Gives a finished file its final name (never replacing a file that has it).
+    decltype(&::MoveFileExW) MoveFileEx;
 };
 
 /// The table of the real functions.

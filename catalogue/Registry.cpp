@@ -61,14 +61,15 @@ std::string TextUpToNul(const char* data, size_t size) {
     return {data, ::strnlen(data, size)};
 }
 
-bool QueryInfoOf(HKEY key, TRegKeyInfo& info) {
+LSTATUS QueryInfoOf(HKEY key, TRegKeyInfo& info) {
     info = TRegKeyInfo{};
     DWORD subKeys = 0, maxSubKeyLen = 0, values = 0, maxValueLen = 0, maxDataLen = 0;
     FILETIME written{};
-    if (CurrentRegistryApi().QueryInfoKey(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen,
-                                          nullptr, &values, &maxValueLen, &maxDataLen, nullptr,
-                                          &written) != ERROR_SUCCESS)
-        return false;
+    if (const LSTATUS status = CurrentRegistryApi().QueryInfoKey(
+            key, nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr, &values, &maxValueLen,
+            &maxDataLen, nullptr, &written);
+        status != ERROR_SUCCESS)
+        return status;
     const uint32_t scale = AnsiBytesPerChar();
     info.NumSubKeys = subKeys;
     info.MaxSubKeyLen = maxSubKeyLen * scale;
@@ -76,7 +77,22 @@ bool QueryInfoOf(HKEY key, TRegKeyInfo& info) {
     info.MaxValueLen = maxValueLen * scale;
     info.MaxDataLen = maxDataLen;
     info.FileTime = written;
-    return true;
+    return ERROR_SUCCESS;
+}
+
+// The UTF-16 path of the subkey name (an ANSI name that stands for its key, see EnumName) below
+// the key at relative.
+std::wstring ChildPath(const std::wstring& relative, const std::string& name) {
+    const UINT codePage = CurrentRegistryApi().AnsiCodePage();
+    const int count = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(),
+                                            static_cast<int>(name.size()), nullptr, 0);
+    std::wstring path = relative.empty() ? relative : relative + L'\\';
+    const size_t start = path.size();
+    path.resize(start + static_cast<size_t>(std::max(count, 0)));
+    if (count > 0)
+        ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(),
+                              static_cast<int>(name.size()), path.data() + start, count);
+    return path;
 }
 
 // One enumeration step into buffer; the status of the step, and the name (empty unless the step
@@ -222,7 +238,7 @@ void TRegistry::ClosePath() noexcept {
 }
 
 bool TRegistry::QueryKeyInfo(TRegKeyInfo& info) {
-    return QueryInfoOf(current_.get(), info);
+    return QueryInfoOf(current_.get(), info) == ERROR_SUCCESS;
 }
 
 void TRegistry::ListSubkeys(framework::TStringList& list) {
@@ -303,8 +319,16 @@ UniqueHkey TRegistry::OpenHandle(const std::string& path) {
     return UniqueHkey(opened);
 }
 
-bool TRegistry::DeleteTree(const std::string& path) {
+bool TRegistry::DeleteTree(const std::string& path, const TKeyStates* expected) {
     lastDelete_ = TDeleteReport{};
+    // The records hold for this call only, whichever way it ends.
+    struct Records {
+        const TKeyStates*& in;
+        Records(const TKeyStates*& member, const TKeyStates* expected) : in(member) {
+            in = expected;
+        }
+        ~Records() { in = nullptr; }
+    } records(expected_, expected);
     std::string relative = path;
     const HKEY base = BaseFor(relative);
     if (!HasOnlyNonEmptyComponents(relative)) {
@@ -336,7 +360,18 @@ bool TRegistry::DeleteTree(const std::string& path) {
         parent = std::move(next);
         at = parent.get();
     }
-    return DeleteTreeBelow(at, relative.substr(start));
+    return DeleteTreeBelow(at, relative.substr(start), L"");
+}
+
+bool TRegistry::AsRecorded(const TRegKeyInfo& info, const std::wstring& relative) {
+    if (!expected_)
+        return true;
+    const auto found = expected_->find(relative);
+    if (found != expected_->end() &&
+        found->second == TKeyState{info.NumSubKeys, info.NumValues, info.FileTime})
+        return true;
+    Refuse(kErrorKeyChanged);
+    return false;
 }
 
 void TRegistry::Refuse(LSTATUS status) noexcept {
@@ -346,7 +381,7 @@ void TRegistry::Refuse(LSTATUS status) noexcept {
 
 // Deletes base\path after its subkeys. The current key is neither used nor changed: each level
 // works on its own handle.
-bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& path) {
+bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& path, const std::wstring& relative) {
     HKEY opened = nullptr;
     // REG_OPTION_OPEN_LINK opens a registry symbolic link itself instead of its target. When this
     // open fails nothing is deleted: a delete by path would follow a link to its target.
@@ -359,14 +394,33 @@ bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& path) {
     UniqueHkey key(opened);
     switch (KindOfKey(key.get(), status)) {
     case KeyKind::Unknown: Refuse(status); return false;
-    case KeyKind::Link:
+    case KeyKind::Link: {
         // A link has no subkeys of its own. Only the handle opened on the link itself deletes
         // it: RegDeleteKey and RegDeleteTree would follow it and delete the target's keys.
+        TRegKeyInfo info;
+        if (expected_) {
+            if (status = QueryInfoOf(key.get(), info); status != ERROR_SUCCESS) {
+                Refuse(status);
+                return false;
+            }
+            if (!AsRecorded(info, relative))
+                return false;
+        }
         status = Win32Error(CurrentRegistryApi().NtDeleteKey(key.get()));
         break;
+    }
     case KeyKind::Plain: {
         TRegKeyInfo info;
-        if (QueryInfoOf(key.get(), info)) {
+        const LSTATUS queried = QueryInfoOf(key.get(), info);
+        // A key that cannot be compared with its record, or differs from it, holds what the
+        // backup may not: it stays with everything below it.
+        if (expected_ && queried != ERROR_SUCCESS) {
+            Refuse(queried);
+            return false;
+        }
+        if (!AsRecorded(info, relative))
+            return false;
+        if (queried == ERROR_SUCCESS) {
             std::vector<char> buffer(size_t{info.MaxSubKeyLen} + 1);
             std::string name;
             // Highest index first: deleting a subkey never moves one still to be visited.
@@ -383,7 +437,8 @@ bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& path) {
                     continue;
                 }
                 // A child that stays keeps this key in place too, which the final delete reports.
-                DeleteTreeBelow(key.get(), name);
+                DeleteTreeBelow(key.get(), name,
+                                expected_ ? ChildPath(relative, name) : std::wstring());
             }
         }
         key.reset();

@@ -4,6 +4,7 @@
 //   ERegistryException  raised when a value cannot be read or is not text
 //   RegValueKind        what a read reports as the kind of a value
 //   TRegKeyInfo         counts and lengths of one key, as RegQueryInfoKeyA reports them
+//   TKeyState           counts and last-write time of a key as it was read; TKeyStates by path
 //   TDeleteReport       what the last DeleteTree did: keys deleted and the first refusal met
 //   TRegistry           root key, current key and current path; opens, lists, reads, deletes
 //
@@ -17,6 +18,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,28 @@ struct TRegKeyInfo {
     uint32_t MaxDataLen = 0;
     FILETIME FileTime{};
 };
+
+/// The refusal of a key that changed after it was read: a value or subkey was added, removed or
+/// rewritten since (the backup was written before the deletion, so the backup would not hold it).
+inline constexpr LSTATUS kErrorKeyChanged = ERROR_RETRY;
+
+/// What a key held when it was read, enough to tell that it changed since: adding, removing or
+/// rewriting a value or a subkey moves its last-write time.
+struct TKeyState {
+    uint32_t NumSubKeys = 0;
+    uint32_t NumValues = 0;
+    FILETIME FileTime{};
+
+    bool operator==(const TKeyState& other) const noexcept {
+        return NumSubKeys == other.NumSubKeys && NumValues == other.NumValues &&
+               FileTime.dwLowDateTime == other.FileTime.dwLowDateTime &&
+               FileTime.dwHighDateTime == other.FileTime.dwHighDateTime;
+    }
+};
+
+/// Key states by the key's exact UTF-16 path relative to one key: L"" for that key itself,
+/// L"A\\B" for the key B below its subkey A.
+using TKeyStates = std::map<std::wstring, TKeyState>;
 
 /// What one DeleteTree did, for a caller that must tell the user why an entry stayed.
 struct TDeleteReport {
@@ -134,14 +158,21 @@ public:
     /// not deleted by path;
     /// enumerated names that are empty, hold "\" or that the code page cannot hold are skipped.
     /// A subkey that stays keeps its parents in place. LastDelete() tells what happened.
-    bool DeleteTree(const std::string& path);
+    /// With expected (the states of the keys as a backup read them, by path relative to the key at
+    /// path), a key that is not among them or whose state differs is neither entered nor deleted
+    /// (kErrorKeyChanged): only what the backup holds is deleted. Each key's state is read
+    /// before any key below it is deleted.
+    bool DeleteTree(const std::string& path, const TKeyStates* expected = nullptr);
     /// The report of the last DeleteTree.
     const TDeleteReport& LastDelete() const noexcept { return lastDelete_; }
 
 private:
     /// The base key of an operation on path; drops a leading "\" from path.
     HKEY BaseFor(std::string& path) const noexcept;
-    bool DeleteTreeBelow(HKEY base, const std::string& path);
+    bool DeleteTreeBelow(HKEY base, const std::string& path, const std::wstring& relative);
+    /// Whether info is the state expected_ records for the key at relative; refuses the key when
+    /// not. True without records.
+    bool AsRecorded(const TRegKeyInfo& info, const std::wstring& relative);
     void Refuse(LSTATUS status) noexcept;
 
     HKEY root_ = HKEY_CURRENT_USER;
@@ -150,6 +181,7 @@ private:
     REGSAM access_ = KEY_ALL_ACCESS;
     REGSAM view_ = 0;
     TDeleteReport lastDelete_;
+    const TKeyStates* expected_ = nullptr; // during a DeleteTree only
 };
 
 } // namespace catalogue

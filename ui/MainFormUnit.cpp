@@ -1,5 +1,6 @@
 #include "ui/MainFormUnit.h"
 
+#include "catalogue/Registry.h"
 #include "framework/Application.h"
 #include "ui/ShellOpen.h"
 #include "ui/WarningFormUnit.h"
@@ -23,6 +24,15 @@ std::string RemovalFailureText(const catalogue::TRemoval& removal) {
         return "The entry's key was deleted, but it has been created again meanwhile (by another "
                "program), so the entry stays in the list of installed programs.\r\n\r\n" +
                reason;
+    if (removal.Error == catalogue::kErrorKeyChanged)
+        return "The entry changed while it was being removed (another program wrote to its keys "
+               "after its backup was written), so it was " +
+               (removal.Partial() ? "only removed in part: " + std::to_string(removal.KeysDeleted) +
+                                        (removal.KeysDeleted == 1 ? " key" : " keys") +
+                                        " that the backup holds were deleted, and what changed "
+                                        "stays"
+                                  : std::string("not removed")) +
+               ". It stays in the list of installed programs.\r\n\r\n" + reason;
     if (removal.Partial())
         return "The entry was only removed in part: " + std::to_string(removal.KeysDeleted) +
                (removal.KeysDeleted == 1 ? " key" : " keys") +

@@ -6,6 +6,7 @@
 // completely deletes nothing and leaves no file behind. File names.
 #include "catalogue/Backup.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/Registry.h"
 #include "framework/Controls.h"
 #include "tests/support/BackupSandbox.h"
 #include "tests/support/ProcessDriver.h"
@@ -17,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -208,6 +210,15 @@ TEST_F(BackupTest, ImportingTheBackupOfARemovedEntryGivesBackEveryKeyAndValueByt
     for (const Entry& e : Entries())
         SeedEveryKind(e);
     Build();
+    // While a backup is being written, the folder holds it under its temporary name only: a
+    // process that ended there would leave nothing that passes for a backup.
+    int writes = 0, wrongFolders = 0;
+    backups.WriteFile = [&](HANDLE f, LPCVOID d, DWORD n, LPDWORD w, LPOVERLAPPED o) {
+        const std::vector<std::wstring> files = backups.Files();
+        ++writes;
+        wrongFolders += files.size() != 1 || !files[0].ends_with(L".reg.partial");
+        return backups.Previous().WriteFile(f, d, n, w, o);
+    };
     for (const Entry& e : Entries()) {
         SCOPED_TRACE(Utf8(e.name));
         const RegistryDump before = testsupport::DumpBothHives();
@@ -241,6 +252,8 @@ TEST_F(BackupTest, ImportingTheBackupOfARemovedEntryGivesBackEveryKeyAndValueByt
         ::DeleteFileW(file.c_str());
     }
     EXPECT_TRUE(scratch.KeyExists("target\\child"));
+    EXPECT_GE(writes, 6) << "each file is written in more than one piece";
+    EXPECT_EQ(wrongFolders, 0);
 }
 
 TEST_F(BackupTest, TextWithoutItsFinalNulIsWrittenAsItsBytesAndWinesImportAddsTheNul) {
@@ -336,6 +349,14 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
              };
          },
          ERROR_DISK_FULL, "could not be written"},
+        {"the complete file cannot be renamed", L"Sturdy",
+         [&](testsupport::RegistryApiHooks&) {
+             backups.MoveFileEx = [](LPCWSTR, LPCWSTR, DWORD) {
+                 ::SetLastError(ERROR_ACCESS_DENIED);
+                 return FALSE;
+             };
+         },
+         ERROR_ACCESS_DENIED, ".reg.partial could not be renamed to "},
         {"the folder cannot be created", L"Sturdy",
          [&](testsupport::RegistryApiHooks&) {
              backups.CreateDirectory = [](LPCWSTR, LPSECURITY_ATTRIBUTES) {
@@ -344,6 +365,13 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
              };
          },
          ERROR_ACCESS_DENIED, "Ordanel\\Removed could not be created"},
+        {"memory runs out finding the folder", L"Sturdy",
+         [&](testsupport::RegistryApiHooks&) {
+             backups.CreateDirectory = [](LPCWSTR, LPSECURITY_ATTRIBUTES) -> BOOL {
+                 throw std::bad_alloc();
+             };
+         },
+         ERROR_NOT_ENOUGH_MEMORY, "The backup could not be written."},
         {"the file cannot be created", L"Sturdy",
          [&](testsupport::RegistryApiHooks&) {
              backups.CreateFile = [](LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
@@ -352,7 +380,7 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
                  return INVALID_HANDLE_VALUE;
              };
          },
-         ERROR_ACCESS_DENIED, ".reg could not be created"},
+         ERROR_ACCESS_DENIED, ".reg.partial could not be created"},
         {"a key deep down cannot be opened", L"Sturdy",
          [&](testsupport::RegistryApiHooks& hooks) {
              hooks.OpenKeyExW = [&](HKEY base, LPCWSTR sub, DWORD options, REGSAM access,
@@ -394,6 +422,32 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
                                       PFILETIME) { return LSTATUS(ERROR_ACCESS_DENIED); };
          },
          ERROR_ACCESS_DENIED, "Uninstall\\Sturdy could not be read"},
+        // Rewritten and put back while its key is read: only the last-write time tells.
+        {"a value is rewritten while its key is read", L"Sturdy",
+         [&](testsupport::RegistryApiHooks& hooks) {
+             hooks.EnumValueW = [&](HKEY key, DWORD i, LPWSTR n, LPDWORD nl, LPDWORD r, LPDWORD t,
+                                    LPBYTE d, LPDWORD s) {
+                 const LSTATUS status = hooks.Previous().EnumValueW(key, i, n, nl, r, t, d, s);
+                 if (status == ERROR_SUCCESS && std::wstring(n, *nl) == L"Middle")
+                     for (BYTE middle : {2, 1})
+                         SetValues(Scope::User, L"Sturdy\\A\\B",
+                                   {{L"Middle", REG_DWORD, {middle, 0, 0, 0}}});
+                 return status;
+             };
+         },
+         catalogue::kErrorKeyChanged, "Sturdy\\A\\B changed while it was being saved"},
+        // A key made while the entry's keys are listed shifts the indexes after it: "A" would
+        // be skipped.
+        {"a key is inserted while the keys are listed", L"Sturdy",
+         [&](testsupport::RegistryApiHooks& hooks) {
+             hooks.EnumKeyExW = [&](HKEY key, DWORD i, LPWSTR n, LPDWORD nl, LPDWORD r, LPWSTR c,
+                                    LPDWORD cl, PFILETIME t) {
+                 if (!sandbox.Exists(Scope::User, "Sturdy\\0 Inserted"))
+                     sandbox.AddEntry(Scope::User, "Sturdy\\0 Inserted");
+                 return hooks.Previous().EnumKeyExW(key, i, n, nl, r, c, cl, t);
+             };
+         },
+         catalogue::kErrorKeyChanged, "Uninstall\\Sturdy changed while it was being saved"},
         {"a value name that a registry file cannot hold", L"Broken", [](auto&) {},
          ERROR_INVALID_DATA, "Broken\\Below cannot be written into a registry file"},
     };
@@ -407,6 +461,10 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
             removal = catalogue->RemoveEntry(*Node(TEntryScope::User, c.entry));
             EXPECT_EQ(hooks.StillOpen(), 0u);
         }
+        // The one key a case may add, which nothing else makes.
+        testsupport::DeleteKeyNoFollow(
+            HKEY_CURRENT_USER,
+            L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sturdy\\0 Inserted");
         EXPECT_EQ(removal.Result, TRemoval::Outcome::NotBackedUp);
         EXPECT_EQ(removal.KeysDeleted, 0);
         EXPECT_EQ(removal.Error, c.error);
@@ -420,6 +478,7 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
         backups.FlushFileBuffers = backups.Previous().FlushFileBuffers;
         backups.CreateDirectory = backups.Previous().CreateDirectory;
         backups.CreateFile = backups.Previous().CreateFile;
+        backups.MoveFileEx = backups.Previous().MoveFileEx;
     }
     EXPECT_GE(writes, 2) << "the disk filled up after a piece was written";
 }

@@ -2,7 +2,9 @@
 //
 // Removing entries from the real Uninstall keys of the test prefix. Both hives are dumped before
 // and after each removal, and exactly the removed entry's keys may differ.
+#include "catalogue/Backup.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/Registry.h"
 #include "framework/Controls.h"
 #include "tests/support/BackupSandbox.h"
 #include "tests/support/RegistrySandbox.h"
@@ -253,6 +255,59 @@ TEST_F(RemovalTest, AFailureOfAnyKindLeavesTheEntryListed) {
     // Nothing was deleted, so the backup went again.
     EXPECT_TRUE(removal.BackupPath.empty());
     EXPECT_EQ(backups.Files(), std::vector<std::wstring>{});
+}
+
+TEST_F(RemovalTest,
+       AKeyThatChangedAfterTheBackupStaysWithTheKeysAboveItAndOnlyWhatTheBackupHoldsGoes) {
+    // Each entry: A\Deep and B\Leaf below it; each case changes one key after the backup has
+    // read the tree (its flush comes after the reading, before any deletion).
+    struct Case {
+        const char* entry;
+        const char* late; // the key made, or whose value is rewritten
+        bool rewrite;     // rewrite a value of late rather than make it
+        std::vector<const wchar_t*> gone;
+    } cases[] = {
+        {"Tool", "Tool\\Late", false, {}},
+        {"Deeper", "Deeper\\A\\Late", false, {L"Deeper\\B", L"Deeper\\B\\Leaf"}},
+        {"Rewritten", "Rewritten\\B\\Leaf", true, {L"Rewritten\\A", L"Rewritten\\A\\Deep"}},
+    };
+    for (const Case& c : cases) {
+        sandbox.AddEntry(Scope::User, c.entry, c.entry);
+        sandbox.AddEntry(Scope::User, std::string(c.entry) + "\\A\\Deep");
+        sandbox.AddEntry(Scope::User, std::string(c.entry) + "\\B\\Leaf", "leaf");
+    }
+    Build();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        backups.FlushFileBuffers = [&](HANDLE file) {
+            sandbox.AddEntry(Scope::User, c.late, c.rewrite ? "rewritten" : nullptr);
+            return backups.Previous().FlushFileBuffers(file);
+        };
+        const RegistryDump before = testsupport::DumpBothHives();
+        const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, c.entry));
+        const RegistryDump after = testsupport::DumpBothHives();
+        EXPECT_EQ(removal.Result, TRemoval::Outcome::StillListed);
+        EXPECT_EQ(removal.Error, catalogue::kErrorKeyChanged);
+        EXPECT_TRUE(sandbox.Exists(Scope::User, c.late));
+        EXPECT_EQ(removal.KeysDeleted, static_cast<int>(c.gone.size()));
+        std::vector<std::wstring> gone;
+        for (const wchar_t* key : c.gone)
+            gone.push_back(EntryDumpPath(Scope::User, key));
+        std::sort(gone.begin(), gone.end());
+        EXPECT_EQ(Ours(before.KeysMissingFrom(after)), gone);
+        gone.push_back(EntryDumpPath(Scope::User, testsupport::Wide(c.late)));
+        std::sort(gone.begin(), gone.end());
+        EXPECT_EQ(Watched(before.Differences(after)), gone) << "and nothing else changed";
+        // What went is in the backup, kept for it; with nothing gone, the backup went too.
+        EXPECT_EQ(removal.BackupPath.empty(), c.gone.empty());
+        if (c.gone.empty())
+            continue;
+        const std::wstring text = testsupport::BackupSandbox::ReadUtf16(removal.BackupPath);
+        for (const wchar_t* key : c.gone)
+            EXPECT_NE(
+                text.find(L"[" + catalogue::RegFileKeyPath(TEntryScope::User, key) + L"]\r\n"),
+                std::wstring::npos);
+    }
 }
 
 TEST_F(RemovalTest, ARootIsNoEntry) {

@@ -62,6 +62,7 @@ BackupSandbox::BackupSandbox(const std::string& name) : previous_(catalogue::Cur
     WriteFile = previous_.WriteFile;
     FlushFileBuffers = previous_.FlushFileBuffers;
     DeleteFile = previous_.DeleteFile;
+    MoveFileEx = previous_.MoveFileEx;
     active_ = this;
     override_.emplace(catalogue::FileApi{
         [](REFKNOWNFOLDERID id, DWORD flags, HANDLE token, PWSTR* path) -> HRESULT {
@@ -93,7 +94,10 @@ BackupSandbox::BackupSandbox(const std::string& name) : previous_(catalogue::Cur
             active_->open_.erase(handle);
             return active_->previous_.CloseHandle(handle);
         },
-        [](LPCWSTR path) -> BOOL { return active_->DeleteFile(path); }});
+        [](LPCWSTR path) -> BOOL { return active_->DeleteFile(path); },
+        [](LPCWSTR from, LPCWSTR to, DWORD flags) -> BOOL {
+            return active_->MoveFileEx(from, to, flags);
+        }});
 }
 
 BackupSandbox::~BackupSandbox() {

@@ -47,6 +47,7 @@ public:
     std::function<BOOL(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED)> WriteFile;
     std::function<BOOL(HANDLE)> FlushFileBuffers;
     std::function<BOOL(LPCWSTR)> DeleteFile;
+    std::function<BOOL(LPCWSTR, LPCWSTR, DWORD)> MoveFileEx;
 
     /// The table in force before this sandbox.
     const catalogue::FileApi& Previous() const noexcept { return previous_; }

@@ -4,6 +4,7 @@
 // dialog: which entries Remove acts on, what the answers do to the registry and the tree, what a
 // refused deletion tells the user, and what the banner and Exit do.
 #include "catalogue/Catalogue.h"
+#include "catalogue/Registry.h"
 #include "controls/cxButtons.h"
 #include "controls/cxGroupBox.h"
 #include "framework/Application.h"
@@ -326,7 +327,7 @@ TEST_F(MainFormTest, ABackupThatCannotBeWrittenKeepsTheEntryAsItWasAndTheUserIsT
     EXPECT_TRUE(seen.hasErrorIcon);
     for (const std::string& says :
          {std::string("its backup could not be written, so nothing was deleted"),
-          std::string(" Tool.reg could not be written."),
+          std::string(" Tool.reg.partial could not be written."),
           catalogue::SystemErrorText(ERROR_DISK_FULL)})
         EXPECT_NE(seen.text.find(says), std::string::npos) << seen.text;
     EXPECT_EQ(Captions(Catalogue().UserRoot), std::vector<std::string>{"Precious Tool"});
@@ -358,6 +359,16 @@ TEST_F(MainFormTest, FailureTextsNameWhatHappenedAndTheSystemsReason) {
     again.Error = ERROR_ALREADY_EXISTS;
     EXPECT_NE(ui::RemovalFailureText(again).find("created again"), std::string::npos);
     EXPECT_EQ(ui::RemovalFailureText(again).find("in part"), std::string::npos);
+    catalogue::TRemoval changed, changedInPart;
+    changed.Error = changedInPart.Error = catalogue::kErrorKeyChanged;
+    changedInPart.KeysDeleted = 2;
+    EXPECT_NE(ui::RemovalFailureText(changed).find("changed while it was being removed"),
+              std::string::npos);
+    EXPECT_NE(ui::RemovalFailureText(changed).find("so it was not removed"), std::string::npos);
+    EXPECT_NE(ui::RemovalFailureText(changedInPart)
+                  .find("only removed in part: 2 keys that the "
+                        "backup holds"),
+              std::string::npos);
 }
 
 std::vector<std::string> g_opened;
