@@ -210,8 +210,10 @@ TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
             refusal = ERROR_CAN_NOT_COMPLETE;
         }
         removal.KeysDeleted = registry.LastDelete().KeysDeleted;
-        // The outcome is what the registry holds now, whatever the deletion reported.
-        if (!KeyExists(*scope, *path)) {
+        // The outcome is what the registry holds now, whatever the deletion reported; except
+        // where a link above the entry stopped the deletion: looking the path up again would go
+        // through that link and see another tree.
+        if (refusal != ERROR_BAD_PATHNAME && !KeyExists(*scope, *path)) {
             removal.Result = TRemoval::Outcome::Removed;
             return removal;
         }

@@ -345,8 +345,10 @@ bool TRegistry::DeleteTree(const std::string& path, const TKeyStates* expected) 
         const std::string name = relative.substr(start, separator - start);
         start = separator + 1;
         HKEY opened = nullptr;
+        // Enough to tell a link: a subkey is opened, and deleted, whatever this handle may do,
+        // so a user who may delete the entry need not be allowed to change the keys above it.
         LSTATUS status = CurrentRegistryApi().OpenKeyEx(at, name.c_str(), REG_OPTION_OPEN_LINK,
-                                                        access_ | view_, &opened);
+                                                        KEY_QUERY_VALUE | view_, &opened);
         if (status != ERROR_SUCCESS) {
             Refuse(status);
             return false;

@@ -204,6 +204,37 @@ TEST_F(RemovalTest, LinksAreRemovedAsLinksAndTheirTargetsStayByteForByte) {
     EXPECT_TRUE(scratch.KeyExists("target\\child"));
 }
 
+TEST_F(RemovalTest, ALinkAboveTheEntryStopsTheRemovalAndIsNotTakenForSuccess) {
+    sandbox.AddEntry(Scope::User, "Tool", "Tool");
+    sandbox.AddEntry(Scope::User, "Tool\\Child");
+    Build();
+    // The Uninstall key turns out to be a link, and the path looked up through it has no entry.
+    testsupport::RegistryApiHooks hooks;
+    HKEY uninstall = nullptr;
+    hooks.OpenKeyEx = [&](HKEY base, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
+        if (std::string(sub) == std::string(catalogue::kEntryPathPrefix) + "Tool")
+            return LSTATUS(ERROR_FILE_NOT_FOUND);
+        const LSTATUS status = hooks.Previous().OpenKeyEx(base, sub, options, sam, out);
+        if (status == ERROR_SUCCESS && std::string(sub) == "Uninstall")
+            uninstall = *out;
+        return status;
+    };
+    hooks.QueryValueEx = [&](HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD size) {
+        if (key == uninstall && std::string(name) == "SymbolicLinkValue") {
+            *type = REG_LINK;
+            return LSTATUS(ERROR_SUCCESS);
+        }
+        return hooks.Previous().QueryValueEx(key, name, reserved, type, data, size);
+    };
+    const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Tool"));
+    EXPECT_FALSE(removal.Removed());
+    EXPECT_EQ(removal.Error, LSTATUS(ERROR_BAD_PATHNAME));
+    EXPECT_EQ(removal.KeysDeleted, 0);
+    EXPECT_TRUE(sandbox.Exists(Scope::User, "Tool\\Child"));
+    EXPECT_EQ(hooks.StillOpen(), 0u);
+}
+
 TEST_F(RemovalTest, ARefusalDeepInTheTreeKeepsTheEntryListedWithTheSystemsReason) {
     sandbox.AddEntry(Scope::Machine32, "Stubborn", "Stubborn Tool");
     sandbox.AddEntry(Scope::Machine32, "Stubborn\\A\\Locked\\Leaf");
