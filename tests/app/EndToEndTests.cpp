@@ -1,4 +1,5 @@
 // test-lock: registry-uninstall
+// test-lock: input
 //
 // Starts the built program against a seeded registry and looks at it from outside, as a user's
 // tools would: its window, its tree, its exit code.
