@@ -225,7 +225,6 @@ TEST_F(RemovalEndToEnd, RemoveAsksFirstAndNoTheCloseBoxAltF4AndEscapeChangeNothi
 }
 
 TEST_F(RemovalEndToEnd, YesDeletesExactlyTheSelectedKeyTreeByPositionWhateverTheCaptionReads) {
-    const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     sandbox.AddEntry(Scope::User, "Shared\\Level1\\Level2\\Level3", nullptr);
     sandbox.AddEntry(Scope::User, "Shared", "Shared Tool");
     static const char data[] = "kept";

@@ -11,7 +11,7 @@
 #include "tests/support/BackupSandbox.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/RegistrySandbox.h"
-#include "tests/support/TestForm.h"
+#include "tests/support/TestCatalogue.h"
 #include "tests/support/UninstallSandbox.h"
 
 #include <gtest/gtest.h>
@@ -139,26 +139,13 @@ std::string Utf8(const std::wstring& text) {
 
 class BackupTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        framework::RegisterStandardClasses();
-        ::InitCommonControls();
-    }
-
     TCatalogue& Build() {
-        form = std::make_unique<testsupport::TTestForm>();
-        catalogue = std::make_unique<TCatalogue>(*form->Tree);
-        catalogue->BuildCatalogue();
+        built = std::make_unique<testsupport::TestCatalogue>();
+        catalogue = &built->Catalogue();
         return *catalogue;
     }
-
     TTreeNode* Node(TEntryScope scope, const std::wstring& name) {
-        TTreeNode* root = scope == TEntryScope::User ? catalogue->UserRoot : catalogue->SystemRoot;
-        for (TTreeNode* n : root->Children())
-            if (catalogue->ScopeOf(*n) == scope &&
-                catalogue->KeyNames(scope)[n->Data()] == Utf8(name))
-                return n;
-        ADD_FAILURE() << "no node for " << Utf8(name);
-        return nullptr;
+        return built->Node(scope, Utf8(name));
     }
 
     void SetValues(Scope scope, const std::wstring& key, const std::vector<Value>& values) {
@@ -201,8 +188,8 @@ protected:
     testsupport::UninstallSandbox sandbox;
     testsupport::RegistrySandbox scratch;
     BackupSandbox backups;
-    std::unique_ptr<testsupport::TTestForm> form;
-    std::unique_ptr<TCatalogue> catalogue;
+    std::unique_ptr<testsupport::TestCatalogue> built;
+    TCatalogue* catalogue = nullptr;
 };
 
 TEST_F(BackupTest, ImportingTheBackupOfARemovedEntryGivesBackEveryKeyAndValueByteForByte) {

@@ -8,7 +8,7 @@
 #include "framework/Controls.h"
 #include "tests/support/BackupSandbox.h"
 #include "tests/support/RegistrySandbox.h"
-#include "tests/support/TestForm.h"
+#include "tests/support/TestCatalogue.h"
 #include "tests/support/UninstallSandbox.h"
 
 #include <gtest/gtest.h>
@@ -31,27 +31,12 @@ constexpr wchar_t kUninstallLabel[] = L"\\Microsoft\\Windows\\CurrentVersion\\Un
 
 class RemovalTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        framework::RegisterStandardClasses();
-        ::InitCommonControls();
-    }
-
     TCatalogue& Build() {
-        form = std::make_unique<testsupport::TTestForm>();
-        catalogue = std::make_unique<TCatalogue>(*form->Tree);
-        catalogue->BuildCatalogue();
+        built = std::make_unique<testsupport::TestCatalogue>();
+        catalogue = &built->Catalogue();
         return *catalogue;
     }
-
-    // The node of the entry whose key name is name in scope.
-    TTreeNode* Node(TEntryScope scope, const std::string& name) {
-        TTreeNode* root = scope == TEntryScope::User ? catalogue->UserRoot : catalogue->SystemRoot;
-        for (TTreeNode* n : root->Children())
-            if (catalogue->ScopeOf(*n) == scope && catalogue->KeyNames(scope)[n->Data()] == name)
-                return n;
-        ADD_FAILURE() << "no node for " << name;
-        return nullptr;
-    }
+    TTreeNode* Node(TEntryScope scope, const std::string& name) { return built->Node(scope, name); }
 
     // The dump path of an entry key: HKLM's 32-bit view lives under Wow6432Node.
     static std::wstring EntryDumpPath(Scope scope, const std::wstring& name) {
@@ -111,8 +96,8 @@ protected:
     testsupport::UninstallSandbox sandbox;
     testsupport::RegistrySandbox scratch;
     testsupport::BackupSandbox backups;
-    std::unique_ptr<testsupport::TTestForm> form;
-    std::unique_ptr<TCatalogue> catalogue;
+    std::unique_ptr<testsupport::TestCatalogue> built;
+    TCatalogue* catalogue = nullptr;
 };
 
 TEST_F(RemovalTest, TheSameNameInAnotherScopeOrViewStays) {
