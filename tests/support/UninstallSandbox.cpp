@@ -48,15 +48,6 @@ void EmptyUninstallKeys() {
     }
 }
 
-std::string Hex(const BYTE* data, DWORD size) {
-    std::string out;
-    char byte[4];
-    for (DWORD i = 0; i < size; ++i) {
-        std::snprintf(byte, sizeof byte, "%02x", data[i]);
-        out += byte;
-    }
-    return out;
-}
 } // namespace
 
 HKEY RootOf(Scope scope) {
@@ -164,91 +155,6 @@ bool UninstallSandbox::Exists(Scope scope, const std::string& keyPath) const {
 
 void UninstallSandbox::RemoveUninstallKey(Scope scope) {
     DeleteKeyNoFollow(RootOf(scope), kUninstall, ViewOf(scope));
-}
-
-// RegistryDump -------------------------------------------------------------------------------
-
-RegistryDump::RegistryDump(const std::vector<Root>& roots) {
-    for (const Root& root : roots) {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExW(root.key, root.path.empty() ? nullptr : root.path.c_str(),
-                            REG_OPTION_OPEN_LINK, KEY_READ | root.view, &key) != ERROR_SUCCESS)
-            continue;
-        Walk(key, root.label + (root.path.empty() ? L"" : L"\\" + root.path));
-        ::RegCloseKey(key);
-    }
-}
-
-void RegistryDump::Walk(HKEY key, const std::wstring& path) {
-    std::vector<std::string>& values = keys_[path];
-    std::vector<BYTE> data(1 << 16);
-    // On the heap: the walk goes as deep as the registry does.
-    std::vector<wchar_t> name(16384);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = 16384, type = 0, size = static_cast<DWORD>(data.size());
-        LSTATUS status =
-            ::RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size);
-        if (status == ERROR_MORE_DATA) {
-            data.resize(size);
-            nameLength = 16384;
-            status = ::RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(),
-                                     &size);
-        }
-        if (status != ERROR_SUCCESS)
-            break;
-        std::string line;
-        for (DWORD c = 0; c < nameLength; ++c)
-            line += std::to_string(name[c]) + ",";
-        values.push_back(line + "|" + std::to_string(type) + "|" + Hex(data.data(), size));
-    }
-    std::sort(values.begin(), values.end());
-    if (IsLinkKey(key))
-        return; // a link is recorded with its target value, never entered
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD length = 256;
-        if (::RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        HKEY child = nullptr;
-        if (::RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_READ, &child) != ERROR_SUCCESS) {
-            keys_[path + L"\\" + std::wstring(name, length) + L" (unopenable)"];
-            continue;
-        }
-        Walk(child, path + L"\\" + std::wstring(name, length));
-        ::RegCloseKey(child);
-    }
-}
-
-std::vector<std::wstring> RegistryDump::KeysMissingFrom(const RegistryDump& other) const {
-    std::vector<std::wstring> missing;
-    for (const auto& [path, values] : keys_)
-        if (!other.keys_.contains(path))
-            missing.push_back(path);
-    return missing;
-}
-
-std::vector<std::wstring> RegistryDump::Differences(const RegistryDump& other) const {
-    std::vector<std::wstring> out;
-    for (const auto& [path, values] : keys_) {
-        auto it = other.keys_.find(path);
-        if (it == other.keys_.end() || it->second != values)
-            out.push_back(path);
-    }
-    for (const auto& [path, values] : other.keys_)
-        if (!keys_.contains(path))
-            out.push_back(path);
-    return out;
-}
-
-RegistryDump DumpBothHives() {
-    return RegistryDump({{HKEY_CURRENT_USER, L"", 0, L"HKCU"},
-                         {HKEY_LOCAL_MACHINE, L"Software", KEY_WOW64_64KEY, L"HKLM"}});
-}
-
-RegistryDump DumpWholeRegistry() {
-    return RegistryDump({{HKEY_CURRENT_USER, L"", 0, L"HKCU"},
-                         {HKEY_LOCAL_MACHINE, L"", KEY_WOW64_64KEY, L"HKLM"}});
 }
 
 } // namespace testsupport

@@ -5,8 +5,10 @@
 // In this file:
 //   Scope             the three Uninstall keys
 //   UninstallSandbox  empties them before and after a test, writes entries, values and links
-//   RegistryDump      every key and value below some roots, to prove what a removal touched
+//   (RegistryDump.h, included: the dumps that prove what a removal touched)
 #pragma once
+
+#include "tests/support/RegistryDump.h"
 
 #include <windows.h>
 
@@ -53,34 +55,5 @@ public:
     /// Deletes the scope's whole Uninstall key (the scope then has none).
     void RemoveUninstallKey(Scope scope);
 };
-
-/// Every key below the given roots with every value, type and byte; links are listed with their
-/// link value and not entered. Keys are paths "<root name>\<path>" with UTF-16 names.
-class RegistryDump {
-public:
-    struct Root {
-        HKEY key;
-        std::wstring path; // below key; empty for the whole hive
-        REGSAM view;
-        std::wstring label;
-    };
-    explicit RegistryDump(const std::vector<Root>& roots);
-
-    /// Keys present here and missing in other, sorted.
-    std::vector<std::wstring> KeysMissingFrom(const RegistryDump& other) const;
-    /// Keys whose values differ, or that only one of the dumps has.
-    std::vector<std::wstring> Differences(const RegistryDump& other) const;
-
-private:
-    void Walk(HKEY key, const std::wstring& path);
-    std::map<std::wstring, std::vector<std::string>> keys_; // path -> "name|type|hex" lines
-};
-
-/// Both hives in both views: HKEY_CURRENT_USER, and HKEY_LOCAL_MACHINE's "Software" in the 64-bit
-/// view (which holds the 32-bit view as its "Wow6432Node").
-RegistryDump DumpBothHives();
-
-/// The whole of HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE (64-bit view); slower than DumpBothHives.
-RegistryDump DumpWholeRegistry();
 
 } // namespace testsupport
