@@ -2,30 +2,41 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PREFIX_FOR_TESTS = $(BUILD)/wineprefix
+CONFIGURE = [ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) \
+	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 
-.PHONY: all setup build run test bench format clean
+.PHONY: all setup program build run test bench format clean
 
 all: build
 
+# Everything a command of this file needs.
 setup:
-	@tools/setup.sh $(BUILD)
+	@tools/setup.sh $(BUILD) run test format
 
-build: setup
-	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The program alone, with what it needs.
+program:
+	@tools/setup.sh $(BUILD) run
+	@$(CONFIGURE)
+	@cmake --build $(BUILD) -j$(JOBS) --target Ordanel -- --no-print-directory
+
+# The program, the tests and the benchmarks.
+build:
+	@tools/setup.sh $(BUILD) test
+	@$(CONFIGURE)
 	@cmake --build $(BUILD) -j$(JOBS) -- --no-print-directory
 	@test -f $(BUILD)/app/Ordanel.exe
 
 test: build
 	@tools/under-wine.sh $(PREFIX_FOR_TESTS) ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
-run: build
+run: program
 	@tools/run.sh $(BUILD)
 
 bench: build
 	@tools/under-wine.sh $(BUILD)/benchprefix tools/winerun $(BUILD)/benchprefix $(BUILD)/bench/ordanel_bench.exe
 
 format:
+	@tools/setup.sh $(BUILD) format
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:

@@ -1,14 +1,30 @@
 #!/bin/sh
-# Installs what building, running and testing need, and builds the libraries that come as source:
-#     setup.sh [build folder]   (default: build)
-# Idempotent and quiet when all is there.
+# Installs what a command needs, and builds the libraries that come as source:
+#     setup.sh <build folder> <purpose>...
+# Purposes: run (build and start the program under Wine, with screenshots when there is no
+# display), test and bench (build everything and run it under Wine and Xvfb), format
+# (clang-format only). Idempotent and quiet when all is there.
 set -e
 here=$(dirname "$(realpath "$0")")
-build=${1:-build}
-# dpkg-dev: dpkg-source, which unpacks the libjpeg-turbo source package.
-packages="cmake make g++-mingw-w64-x86-64 wine64 xvfb xauth xdotool googletest imagemagick clang-format dpkg-dev"
+build=${1:?usage: setup.sh <build folder> <purpose>...}
+shift
+# dpkg-dev: dpkg-source, which unpacks the libjpeg-turbo source package. googletest: the build
+# configures the tests whatever it builds. fonts-wine: the fonts that tools/winerun puts into the
+# prefixes it makes.
+building="cmake make g++-mingw-w64-x86-64 googletest dpkg-dev"
+wine="wine64 fonts-wine xvfb xauth"
+packages=""
+jpeg=""
+for purpose in "$@"; do
+    case $purpose in
+    run) packages="$packages $building $wine xdotool imagemagick"; jpeg=1 ;;
+    test | bench) packages="$packages $building $wine"; jpeg=1 ;;
+    format) packages="$packages clang-format" ;;
+    *) echo "setup: unknown purpose $purpose" >&2; exit 2 ;;
+    esac
+done
 missing=""
-for p in $packages; do
+for p in $(printf '%s\n' $packages | sort -u); do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
         missing="$missing $p"
     fi
@@ -20,4 +36,6 @@ if [ -n "$missing" ]; then
     apt-get install -y -qq $missing >/dev/null
 fi
 # The JPEG decoder, linked statically into the programs (CMake finds it there).
-"$here/build-libjpeg.sh" "$build/deps/libjpeg-turbo"
+if [ -n "$jpeg" ]; then
+    "$here/build-libjpeg.sh" "$build/deps/libjpeg-turbo"
+fi
