@@ -263,6 +263,15 @@ void TTreeView::EndUpdate() {
     }
 }
 
+LRESULT TTreeView::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Alt+F4 closes the window the tree is in, as in any control that leaves the key to the
+    // system. Wine's tree view takes every system key as a navigation key and never passes it
+    // on, so there the window would stay open; the tree does nothing with F4 on Windows either.
+    if (message == WM_SYSKEYDOWN && wParam == VK_F4)
+        return ::DefWindowProcA(Handle(), message, wParam, lParam);
+    return TWinControl::WndProc(message, wParam, lParam);
+}
+
 LRESULT TTreeView::CNNotify(NMHDR& header) {
     // The control sends ANSI or Unicode notifications depending on its parent; the structures
     // differ only in the text pointers, which are not read here.

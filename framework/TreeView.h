@@ -96,6 +96,7 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT CNNotify(NMHDR& header) override;
     LRESULT TVNSelChanged(HTREEITEM item);
     LRESULT TVNItemExpanding(UINT action, HTREEITEM item);

@@ -2,6 +2,7 @@
 // Shows and activates windows of its own, which would take the keyboard from tests that type.
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "tests/support/Input.h"
 #include "tests/support/TestForm.h"
 
 #include <gtest/gtest.h>
@@ -121,6 +122,17 @@ TEST_F(TreeViewTest, LongCaptionsAreReadBackWhole) {
     caption += "end";
     TTreeNode* node = tree->AddRoot(caption);
     EXPECT_EQ(node->Text(), caption);
+}
+
+TEST_F(TreeViewTest, AltF4WithTheTreeFocusedClosesItsWindow) {
+    tree->AddRoot("root");
+    form->Show();
+    ::SetForegroundWindow(form->Handle());
+    ::SetFocus(tree->Handle());
+    ASSERT_EQ(::GetFocus(), tree->Handle());
+    testsupport::PressKeys({VK_MENU, VK_F4});
+    // A form that is neither modal nor the main form hides when it closes.
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !::IsWindowVisible(form->Handle()); }));
 }
 
 } // namespace
