@@ -117,4 +117,34 @@ TEST(TestPrefixGuard, WithoutTheMarkerEveryGuardedHelperRefusesBeforeWritingAnyt
     EXPECT_TRUE(InsideTestPrefix()) << "the redirection ended";
 }
 
+// The faces the program's windows ask for are Windows' own, as the layout tables and the pixel
+// tests assume: "MS Sans Serif" is the bitmap face with text 13 pixels high at -11.
+TEST(TestPrefixGuard, ThePrefixHasTheFacesOfWindows) {
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    struct Face {
+        const char* name;
+        LONG height; // 0: any
+        bool trueType;
+    };
+    for (const Face& face :
+         {Face{"MS Sans Serif", 13, false}, Face{"Marlett", 0, true}, Face{"Tahoma", 13, true}}) {
+        SCOPED_TRACE(face.name);
+        HFONT font =
+            ::CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face.name);
+        HGDIOBJ old = ::SelectObject(dc, font);
+        char got[LF_FACESIZE] = {};
+        ::GetTextFaceA(dc, LF_FACESIZE, got);
+        TEXTMETRICA metrics{};
+        ::GetTextMetricsA(dc, &metrics);
+        ::SelectObject(dc, old);
+        ::DeleteObject(font);
+        EXPECT_STREQ(got, face.name) << "tools/winerun did not install Wine's fonts";
+        if (face.height) {
+            EXPECT_EQ(metrics.tmHeight, face.height);
+        }
+        EXPECT_EQ((metrics.tmPitchAndFamily & TMPF_TRUETYPE) != 0, face.trueType);
+    }
+    ::DeleteDC(dc);
+}
+
 } // namespace
