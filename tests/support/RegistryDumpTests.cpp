@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -109,12 +110,21 @@ TEST(RegistryDump, ReadInBulkItHoldsWhatAWalkFindsKeyByKey) {
     scratch.SetString(keys[2], "tab\tname", L"x");
     scratch.CreateLink("Odd [key] \"quoted\"\\link", "Odd [key] \"quoted\"\\Empty");
 
+    // The walk is read between two bulk dumps: a key that the system rewrote meanwhile (Wine
+    // keeps font and mouse settings in HKCU) differs from one of them only, while a key that the
+    // bulk reading gets wrong differs from both.
     const RegistryDump bulk = DumpWholeRegistry();
     const RegistryDump walked = DumpWholeRegistry(RegistryDump::Method::Walk);
+    const RegistryDump bulkAgain = DumpWholeRegistry();
     EXPECT_TRUE(bulk.ReadInBulk());
     EXPECT_FALSE(walked.ReadInBulk());
     EXPECT_GT(bulk.KeyCount(), 5000u);
-    EXPECT_EQ(NotOtherTests(bulk.Differences(walked)), std::vector<std::wstring>{});
+    std::vector<std::wstring> wrong;
+    const std::vector<std::wstring> before = NotOtherTests(bulk.Differences(walked));
+    const std::vector<std::wstring> after = NotOtherTests(bulkAgain.Differences(walked));
+    std::set_intersection(before.begin(), before.end(), after.begin(), after.end(),
+                          std::back_inserter(wrong));
+    EXPECT_EQ(wrong, std::vector<std::wstring>{});
     // Volatile keys, which the registry leaves out of a saved file, are there too.
     HKEY hardware = nullptr;
     ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Hardware\\Description\\System", 0, KEY_READ,
