@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 #include <new>
 #include <vector>
 
@@ -43,6 +44,13 @@ bool IsHighSurrogate(wchar_t c) noexcept {
 }
 bool IsLowSurrogate(wchar_t c) noexcept {
     return c >= 0xDC00 && c <= 0xDFFF;
+}
+// The characters that change the direction of the text around them (embeddings, overrides,
+// isolates and marks): in a file name they make it display as another name, "tool\u202Egpj.exe"
+// as "toolexe.jpg".
+bool IsBidiControl(wchar_t c) noexcept {
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
 }
 
 // Text in the ANSI code page, for the messages the windows show.
@@ -162,6 +170,18 @@ public:
     // Writes the text gathered so far once it is long enough.
     LSTATUS WriteWhenFull() { return text_.size() >= kWriteChunkUnits ? Write() : ERROR_SUCCESS; }
 
+    // Writes the file's header over the blank that it was written with: only a file written to
+    // its end is a registry file (a process that ends while writing leaves one that no registry
+    // editor reads). The handle is synchronous, so the write at that offset is done on return.
+    LSTATUS WriteHeader() {
+        OVERLAPPED atStart{};
+        DWORD written = 0;
+        const DWORD size = sizeof kHeader - sizeof(wchar_t);
+        if (!CurrentFileApi().WriteFile(file_, kHeader, size, &written, &atStart))
+            return ErrorOr(ERROR_WRITE_FAULT);
+        return written == size ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+    }
+
     // Writes everything gathered so far.
     LSTATUS Write() {
         const BYTE* bytes = reinterpret_cast<const BYTE*>(text_.data());
@@ -211,9 +231,9 @@ public:
         TKeyState after;
         if (status = QueryState(key, after, nullptr, nullptr); status != ERROR_SUCCESS)
             return Fail(status, "The key " + Narrow(path) + " could not be read.");
-        if (!(after == before))
+        if (!after.SameCountsAndTime(before))
             return Changed(path);
-        states_[relative] = before;
+        states_[relative] = std::move(before);
         return ERROR_SUCCESS;
     }
 
@@ -237,8 +257,9 @@ private:
                     "The key " + Narrow(path) + " changed while it was being saved.");
     }
 
+    // Writes the key's block and the keys below it; the values written go into state.
     LSTATUS WriteContents(HKEY key, const std::wstring& path, const std::wstring& relative,
-                          const TKeyState& state, DWORD maxValueNameLen, DWORD maxDataLen) {
+                          TKeyState& state, DWORD maxValueNameLen, DWORD maxDataLen) {
         const DWORD subKeys = state.NumSubKeys, values = state.NumValues;
         LSTATUS status = ERROR_SUCCESS;
         std::wstring& text = writer_.Text();
@@ -246,7 +267,8 @@ private:
         text += path;
         text += L"]\r\n";
         bool link = false;
-        if (status = WriteValues(key, path, values, maxValueNameLen, maxDataLen, link);
+        if (status =
+                WriteValues(key, path, values, maxValueNameLen, maxDataLen, link, state.Values);
             status != ERROR_SUCCESS)
             return status;
         // A link is written as what it is, a key holding its link value; the keys its target has
@@ -285,7 +307,7 @@ private:
     }
 
     LSTATUS WriteValues(HKEY key, const std::wstring& path, DWORD count, DWORD maxNameLen,
-                        DWORD maxDataLen, bool& link) {
+                        DWORD maxDataLen, bool& link, std::vector<TValueRecord>& written) {
         names_.resize(std::max<size_t>(names_.size(), size_t{maxNameLen} + 1));
         data_.resize(std::max<size_t>(data_.size(), std::max<DWORD>(maxDataLen, 1)));
         int retries = 0;
@@ -321,8 +343,9 @@ private:
                 writer_.Text() += kLinkComment;
             }
             AppendValue(writer_.Text(), name, type, data_.data(), size);
-            if (const LSTATUS written = writer_.WriteWhenFull(); written != ERROR_SUCCESS)
-                return FailWrite(written);
+            written.push_back({name, type, std::vector<BYTE>(data_.data(), data_.data() + size)});
+            if (const LSTATUS flushed = writer_.WriteWhenFull(); flushed != ERROR_SUCCESS)
+                return FailWrite(flushed);
             ++index;
         }
         return ERROR_SUCCESS;
@@ -377,7 +400,7 @@ std::wstring BackupFileName(const SYSTEMTIME& time, const std::wstring& caption,
             continue;
         }
         const bool forbidden = c < 0x20 || c == 0x7F || std::wcschr(L"\\/:*?\"<>|", c) ||
-                               IsHighSurrogate(c) || IsLowSurrogate(c);
+                               IsHighSurrogate(c) || IsLowSurrogate(c) || IsBidiControl(c);
         safe += forbidden ? L'_' : c;
     }
     auto trim = [](std::wstring& text) {
@@ -442,11 +465,46 @@ std::wstring RegFileKeyPath(TEntryScope scope, const std::wstring& keyName) {
 
 namespace {
 
+// Opens the entry key keyName of scope for reading, and the keys above it one level at a time,
+// each as itself: a link among them would lead into another tree (kErrorLinkAbove), and the
+// entry key itself is opened as itself too (a link entry is written as the link).
+LSTATUS OpenEntryAsItself(TEntryScope scope, const std::wstring& keyName, UniqueHkey& entry) {
+    static constexpr const wchar_t* kAbove[] = {L"Software", L"Microsoft", L"Windows",
+                                                L"CurrentVersion", L"Uninstall"};
+    const REGSAM view = ViewOf(scope);
+    UniqueHkey parent;
+    HKEY at = RootKeyOf(scope);
+    for (const wchar_t* name : kAbove) {
+        HKEY opened = nullptr;
+        LSTATUS status = CurrentRegistryApi().OpenKeyExW(at, name, REG_OPTION_OPEN_LINK,
+                                                         KEY_QUERY_VALUE | view, &opened);
+        if (status != ERROR_SUCCESS)
+            return status;
+        UniqueHkey next(opened);
+        DWORD type = REG_NONE;
+        status = CurrentRegistryApi().QueryValueEx(next.get(), "SymbolicLinkValue", nullptr, &type,
+                                                   nullptr, nullptr);
+        if (status == ERROR_SUCCESS && type == REG_LINK)
+            return kErrorLinkAbove;
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+            return status;
+        parent = std::move(next);
+        at = parent.get();
+    }
+    HKEY opened = nullptr;
+    const LSTATUS status = CurrentRegistryApi().OpenKeyExW(
+        at, keyName.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, &opened);
+    if (status == ERROR_SUCCESS)
+        entry.reset(opened);
+    return status;
+}
+
 // The backup into a file already created at path; the file is left to the caller.
 LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
                     std::string& failure, TKeyStates& states) {
     RegFileWriter writer(file);
-    writer.Text() += kHeader;
+    // NULs where the header goes: it is written last (RegFileWriter::WriteHeader).
+    writer.Text().append(std::size(kHeader) - 1, L'\0');
     TreeWriter tree(writer, ViewOf(scope));
     const std::wstring path = RegFileKeyPath(scope, keyName);
     if (keyName.empty() || keyName.find(L'\\') != std::wstring::npos ||
@@ -455,21 +513,24 @@ LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
             "The name of the key " + Narrow(path) + " cannot be written into a registry file.";
         return ERROR_INVALID_DATA;
     }
-    const std::wstring below = std::wstring(L"Software") + kUninstallBelowSoftware + keyName;
-    HKEY opened = nullptr;
-    LSTATUS status = CurrentRegistryApi().OpenKeyExW(
-        RootKeyOf(scope), below.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | ViewOf(scope), &opened);
+    UniqueHkey entry;
+    LSTATUS status = OpenEntryAsItself(scope, keyName, entry);
+    if (status == kErrorLinkAbove) {
+        failure = "A registry link was found above the key " + Narrow(path) + ".";
+        return status;
+    }
     if (status != ERROR_SUCCESS) {
         failure = "The key " + Narrow(path) + " could not be opened.";
         return status;
     }
-    UniqueHkey entry(opened);
     status = tree.WriteKey(entry.get(), path, L"");
     states = std::move(tree.States());
     if (status == ERROR_SUCCESS) {
         writer.Text() += L"\r\n";
         status = writer.Write();
     }
+    if (status == ERROR_SUCCESS)
+        status = writer.WriteHeader();
     failure = tree.Failure();
     if (status == ERROR_SUCCESS && !CurrentFileApi().FlushFileBuffers(file))
         status = RegFileWriter::ErrorOr(ERROR_WRITE_FAULT);

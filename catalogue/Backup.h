@@ -65,15 +65,18 @@ std::wstring RegFileKeyPath(TEntryScope scope, const std::wstring& keyName);
 /// Writes the backup of the entry key keyName (its exact UTF-16 name) of scope, in the scope's
 /// view, with every key below it, into a new file of BackupFolder() named by BackupFileName(time,
 /// caption) (a higher copy number when that name is taken; an existing file is never replaced).
-/// Every key is opened as itself: a registry link is written as a key holding its link value,
-/// with a comment line before that value, and never followed. Each key is read again once it is
-/// written: when it changed meanwhile (kErrorKeyChanged) the backup fails, since a key added or
-/// removed during the reading can make the reading skip another. The file is written under its name
-/// followed by ".partial", flushed and closed, and only then renamed to its final name (written
-/// through to the disk; the first copy number free at that moment), so that no incomplete file
-/// ever has a backup's name. On any failure (folder, file, rename, a key or value that cannot be
-/// read, a name that a registry file cannot hold) the incomplete file is deleted and the result
-/// says why. Never raises.
+/// The keys above the entry key are opened one level at a time, each as itself: a registry link
+/// among them fails the backup with kErrorLinkAbove before anything is read. Every key is opened
+/// as itself: a registry link is written as a key holding its link value, with a comment line
+/// before that value, and never followed. Keys records every key's state and values as written.
+/// Each key is read again once it is written: when it changed meanwhile (kErrorKeyChanged) the
+/// backup fails, since a key added or removed during the reading can make the reading skip another.
+/// The file is written under its name followed by ".partial", flushed and closed, and only then
+/// renamed to its final name (written through to the disk; the first copy number free at that
+/// moment), so that no incomplete file ever has a backup's name; its header is written last, over
+/// the blank it started with, so that an incomplete file is no registry file either. On any failure
+/// (folder, file, rename, a key or value that cannot be read, a name that a registry file cannot
+/// hold) the incomplete file is deleted and the result says why. Never raises.
 TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::wstring& caption,
                     const SYSTEMTIME& time) noexcept;
 

@@ -105,24 +105,37 @@ void TCatalogue::LoadView(TEntryScope scope) {
         // no current key here, and its list stays empty.
         registry.OpenPath(kUninstallKeyPath);
         registry.ListSubkeys(list);
-        registry.ClosePath();
+        if (!registry.CurrentKey())
+            return;
+        // Each entry is opened below the Uninstall key, which stays open meanwhile: a path from
+        // the hive's root with a long entry name passes the 260 characters that an ANSI path may
+        // have under some systems, and that entry would never be listed.
+        TRegistry entries;
+        entries.SelectRoot(registry.CurrentKey());
+        entries.SetView(ViewOf(scope));
         for (int i = 0; i < list.Count(); ++i) {
             // An entry key that cannot be opened is read with no current key, which gives the
             // empty text: the entry gets no node. So does a name that cannot be a key name.
-            if (auto path = EntryPath(list[i]))
-                registry.OpenPath(*path);
-            std::string text = registry.ReadText(kValueShown);
+            if (EntryPath(list[i]))
+                entries.OpenPath(list[i]);
+            std::string text;
+            try {
+                text = entries.ReadText(kValueShown);
+            } catch (const ERegistryException&) {
+                // A "DisplayName" that is not text, or that vanished or changed between its size
+                // and its read: that entry alone gets no node. One broken entry must not hide the
+                // entries after it from the tool meant to clean the list.
+            }
             if (!text.empty()) {
                 framework::TTreeNode* node = tree_.AddChild(parent, text, 1, 1);
                 node->SetData(i);
                 node->SetGroup(static_cast<int>(scope));
             }
-            registry.ClosePath();
+            entries.ClosePath();
         }
     } catch (...) {
-        // A "DisplayName" of another type, a value that vanished between its size and its read,
-        // or any other failure ends this scope's load without a report; the nodes added so far
-        // stay, and the other scopes load as usual.
+        // Any other failure (memory running out) ends this scope's load without a report; the
+        // nodes added so far stay, and the other scopes load as usual.
     }
 }
 
@@ -155,18 +168,6 @@ framework::TTreeNode* TCatalogue::RootOf(TEntryScope scope) const noexcept {
     return scope == TEntryScope::User ? UserRoot : SystemRoot;
 }
 
-bool TCatalogue::KeyExists(TEntryScope scope, const std::string& path) const {
-    HKEY key = nullptr;
-    // The key itself, not what it may link to; reading needs no full access, so a key that only
-    // refused full access still counts as there.
-    const LSTATUS status =
-        CurrentRegistryApi().OpenKeyEx(RootKeyOf(scope), path.c_str(), REG_OPTION_OPEN_LINK,
-                                       KEY_QUERY_VALUE | ViewOf(scope), &key);
-    if (status == ERROR_SUCCESS)
-        CurrentRegistryApi().CloseKey(key);
-    return status != ERROR_FILE_NOT_FOUND && status != ERROR_PATH_NOT_FOUND;
-}
-
 TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
     TRemoval removal;
     try {
@@ -188,6 +189,12 @@ TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
         const TBackup backup =
             BackUpEntry(*scope, WideFrom((*list)[position], CurrentRegistryApi().AnsiCodePage()),
                         WideFrom(node.Text(), CP_ACP), now);
+        if (backup.Error == kErrorLinkAbove) {
+            // Nothing was read, nor would anything be deleted: the path leads into another tree.
+            removal.Error = kErrorLinkAbove;
+            removal.ErrorText = SystemErrorText(removal.Error);
+            return removal;
+        }
         if (!backup.Written()) {
             removal.Result = TRemoval::Outcome::NotBackedUp;
             removal.Error = backup.Error != ERROR_SUCCESS ? backup.Error : ERROR_CAN_NOT_COMPLETE;
@@ -210,10 +217,9 @@ TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
             refusal = ERROR_CAN_NOT_COMPLETE;
         }
         removal.KeysDeleted = registry.LastDelete().KeysDeleted;
-        // The outcome is what the registry holds now, whatever the deletion reported; except
-        // where a link above the entry stopped the deletion: looking the path up again would go
-        // through that link and see another tree.
-        if (refusal != ERROR_BAD_PATHNAME && !KeyExists(*scope, *path)) {
+        // The outcome is what the registry holds now, whatever the deletion reported, as the
+        // deletion looked it up below the entry's parent key (never through the path again).
+        if (registry.LastDelete().Gone) {
             removal.Result = TRemoval::Outcome::Removed;
             return removal;
         }

@@ -120,7 +120,6 @@ private:
     void LoadView(TEntryScope scope);
     framework::TStringList& ListOf(TEntryScope scope) noexcept;
     framework::TTreeNode* RootOf(TEntryScope scope) const noexcept;
-    bool KeyExists(TEntryScope scope, const std::string& path) const;
 
     framework::TTreeView& tree_;
 };

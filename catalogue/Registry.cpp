@@ -28,6 +28,8 @@ uint32_t AnsiBytesPerChar() noexcept {
 
 // The longest key name the registry allows, in UTF-16 units.
 constexpr DWORD kMaxKeyNameChars = 255;
+// The longest value name the registry allows, in UTF-16 units.
+constexpr DWORD kMaxValueNameChars = 16383;
 
 // Whether the ANSI name that the registry handed out for index is exactly that key's name. The
 // ANSI calls convert UTF-16 names to the code page, and a name the code page cannot hold comes out
@@ -356,24 +358,81 @@ bool TRegistry::DeleteTree(const std::string& path, const TKeyStates* expected) 
         UniqueHkey next(opened);
         switch (KindOfKey(next.get(), status)) {
         case KeyKind::Plain: break;
-        case KeyKind::Link: Refuse(ERROR_BAD_PATHNAME); return false;
+        case KeyKind::Link: Refuse(kErrorLinkAbove); return false;
         case KeyKind::Unknown: Refuse(status); return false;
         }
         parent = std::move(next);
         at = parent.get();
     }
-    return DeleteTreeBelow(at, relative.substr(start), L"");
+    const std::string name = relative.substr(start);
+    const bool deleted = DeleteTreeBelow(at, name, L"");
+    // Whether the key is gone is asked below the parent this deletion opened as itself: the path
+    // looked up again could pass a link put above the key meanwhile and see another tree.
+    HKEY still = nullptr;
+    const LSTATUS looked = CurrentRegistryApi().OpenKeyEx(at, name.c_str(), REG_OPTION_OPEN_LINK,
+                                                          KEY_QUERY_VALUE | view_, &still);
+    if (looked == ERROR_SUCCESS)
+        CurrentRegistryApi().CloseKey(still);
+    lastDelete_.Gone = looked == ERROR_FILE_NOT_FOUND || looked == ERROR_PATH_NOT_FOUND;
+    return deleted;
 }
 
-bool TRegistry::AsRecorded(const TRegKeyInfo& info, const std::wstring& relative) {
+const TKeyState* TRegistry::RecordOf(const std::wstring& relative) {
     if (!expected_)
-        return true;
+        return nullptr;
     const auto found = expected_->find(relative);
-    if (found != expected_->end() &&
-        found->second == TKeyState{info.NumSubKeys, info.NumValues, info.FileTime})
+    if (found != expected_->end())
+        return &found->second;
+    Refuse(kErrorKeyChanged);
+    return nullptr;
+}
+
+bool TRegistry::AsRecorded(const TRegKeyInfo& info, const TKeyState& record) {
+    TKeyState now;
+    now.NumSubKeys = info.NumSubKeys;
+    now.NumValues = info.NumValues;
+    now.FileTime = info.FileTime;
+    if (now.SameCountsAndTime(record))
         return true;
     Refuse(kErrorKeyChanged);
     return false;
+}
+
+bool TRegistry::ReadyToDelete(HKEY key, const TKeyState& record) {
+    TRegKeyInfo info;
+    if (const LSTATUS status = QueryInfoOf(key, info); status != ERROR_SUCCESS) {
+        Refuse(status);
+        return false;
+    }
+    // A subkey left here was refused (which is reported already) or added meanwhile.
+    if (info.NumSubKeys != 0 || info.NumValues != record.NumValues) {
+        Refuse(kErrorKeyChanged);
+        return false;
+    }
+    // Every value, in order, as the backup holds it: a value written since (the last-write time
+    // cannot tell, deleting a subkey moves it too) keeps the key.
+    std::vector<wchar_t> name(kMaxValueNameChars + 1);
+    std::vector<BYTE> data;
+    for (DWORD index = 0; index < record.Values.size(); ++index) {
+        const TValueRecord& expected = record.Values[index];
+        data.resize(expected.Data.size() + 1);
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD type = REG_NONE;
+        DWORD size = static_cast<DWORD>(data.size());
+        const LSTATUS status = CurrentRegistryApi().EnumValueW(key, index, name.data(), &nameLength,
+                                                               nullptr, &type, data.data(), &size);
+        // More data than recorded, or none left to read, is a change as much as other bytes.
+        if (status != ERROR_SUCCESS || type != expected.Type || size != expected.Data.size() ||
+            std::wstring_view(name.data(), nameLength) != expected.Name ||
+            !std::equal(expected.Data.begin(), expected.Data.end(), data.begin())) {
+            Refuse(status == ERROR_SUCCESS || status == ERROR_MORE_DATA ||
+                           status == ERROR_NO_MORE_ITEMS
+                       ? kErrorKeyChanged
+                       : status);
+            return false;
+        }
+    }
+    return true;
 }
 
 void TRegistry::Refuse(LSTATUS status) noexcept {
@@ -381,34 +440,44 @@ void TRegistry::Refuse(LSTATUS status) noexcept {
         lastDelete_.Refusal = status;
 }
 
-// Deletes base\path after its subkeys. The current key is neither used nor changed: each level
-// works on its own handle.
-bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& path, const std::wstring& relative) {
+// Deletes the key called name below base after every key below it.
+//
+// A removal never deletes a key that is not the entry's own, whatever another program does to
+// the keys meanwhile. So no key is ever deleted by its name or path: a name is looked up anew
+// when the deletion is made, and by then it may stand for a link put in the key's place, or for
+// another key. Each key is opened once, as itself (a link as the link), checked, and deleted
+// through that handle, which stays bound to that one key whatever is renamed, replaced or linked
+// around it. With the backup's records a key is checked twice: before anything below it is
+// deleted (its counts and last-write time), and just before it is deleted itself (no subkey left,
+// exactly the recorded values), so nothing is deleted that the backup does not hold.
+//
+// The current key is neither used nor changed: each level works on its own handle.
+bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& name, const std::wstring& relative) {
     HKEY opened = nullptr;
-    // REG_OPTION_OPEN_LINK opens a registry symbolic link itself instead of its target. When this
-    // open fails nothing is deleted: a delete by path would follow a link to its target.
-    LSTATUS status = CurrentRegistryApi().OpenKeyEx(base, path.c_str(), REG_OPTION_OPEN_LINK,
+    // REG_OPTION_OPEN_LINK opens a registry symbolic link itself instead of its target.
+    LSTATUS status = CurrentRegistryApi().OpenKeyEx(base, name.c_str(), REG_OPTION_OPEN_LINK,
                                                     access_ | view_, &opened);
     if (status != ERROR_SUCCESS) {
         Refuse(status);
         return false;
     }
     UniqueHkey key(opened);
+    const TKeyState* record = RecordOf(relative);
+    if (expected_ && !record)
+        return false;
     switch (KindOfKey(key.get(), status)) {
     case KeyKind::Unknown: Refuse(status); return false;
     case KeyKind::Link: {
-        // A link has no subkeys of its own. Only the handle opened on the link itself deletes
-        // it: RegDeleteKey and RegDeleteTree would follow it and delete the target's keys.
-        TRegKeyInfo info;
-        if (expected_) {
+        // A link has no subkeys of its own; deleting it leaves its target alone.
+        if (record) {
+            TRegKeyInfo info;
             if (status = QueryInfoOf(key.get(), info); status != ERROR_SUCCESS) {
                 Refuse(status);
                 return false;
             }
-            if (!AsRecorded(info, relative))
+            if (!AsRecorded(info, *record) || !ReadyToDelete(key.get(), *record))
                 return false;
         }
-        status = Win32Error(CurrentRegistryApi().NtDeleteKey(key.get()));
         break;
     }
     case KeyKind::Plain: {
@@ -416,40 +485,40 @@ bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& path, const std::w
         const LSTATUS queried = QueryInfoOf(key.get(), info);
         // A key that cannot be compared with its record, or differs from it, holds what the
         // backup may not: it stays with everything below it.
-        if (expected_ && queried != ERROR_SUCCESS) {
+        if (record && queried != ERROR_SUCCESS) {
             Refuse(queried);
             return false;
         }
-        if (!AsRecorded(info, relative))
+        if (record && !AsRecorded(info, *record))
             return false;
         if (queried == ERROR_SUCCESS) {
             std::vector<char> buffer(size_t{info.MaxSubKeyLen} + 1);
-            std::string name;
+            std::string child;
             // Highest index first: deleting a subkey never moves one still to be visited.
             for (uint32_t index = info.NumSubKeys; index-- > 0;) {
-                if (const LSTATUS step = EnumName(key.get(), index, buffer, name);
+                if (const LSTATUS step = EnumName(key.get(), index, buffer, child);
                     step != ERROR_SUCCESS) {
                     // A name that cannot be read as itself is left alone, and with it this key.
                     Refuse(step);
                     continue;
                 }
                 // A name that is empty or holds "\" would reach another key than this child.
-                if (name.empty() || HoldsSeparator(name)) {
+                if (child.empty() || HoldsSeparator(child)) {
                     Refuse(ERROR_INVALID_NAME);
                     continue;
                 }
-                // A child that stays keeps this key in place too, which the final delete reports.
-                DeleteTreeBelow(key.get(), name,
-                                expected_ ? ChildPath(relative, name) : std::wstring());
+                // A child that stays keeps this key in place too, which its deletion reports.
+                DeleteTreeBelow(key.get(), child,
+                                expected_ ? ChildPath(relative, child) : std::wstring());
             }
         }
-        key.reset();
-        status = view_ ? CurrentRegistryApi().DeleteKeyEx(base, path.c_str(), view_, 0)
-                       : CurrentRegistryApi().DeleteKey(base, path.c_str());
+        if (record && !ReadyToDelete(key.get(), *record))
+            return false;
         break;
     }
     }
-    if (status != ERROR_SUCCESS) {
+    // The key as opened, and nothing else: a key that still has subkeys is refused.
+    if (status = Win32Error(CurrentRegistryApi().NtDeleteKey(key.get())); status != ERROR_SUCCESS) {
         Refuse(status);
         return false;
     }

@@ -4,7 +4,9 @@
 //   ERegistryException  raised when a value cannot be read or is not text
 //   RegValueKind        what a read reports as the kind of a value
 //   TRegKeyInfo         counts and lengths of one key, as RegQueryInfoKeyA reports them
-//   TKeyState           counts and last-write time of a key as it was read; TKeyStates by path
+//   TValueRecord        one value of a key as it was read
+//   TKeyState           counts, last-write time and values of a key as it was read; TKeyStates
+//                       by path
 //   TDeleteReport       what the last DeleteTree did: keys deleted and the first refusal met
 //   TRegistry           root key, current key and current path; opens, lists, reads, deletes
 //
@@ -57,14 +59,31 @@ struct TRegKeyInfo {
 /// rewritten since (the backup was written before the deletion, so the backup would not hold it).
 inline constexpr LSTATUS kErrorKeyChanged = ERROR_RETRY;
 
+/// The refusal of a deletion that met a registry link among the keys above the one to delete: the
+/// path would lead into another tree, so nothing was deleted.
+inline constexpr LSTATUS kErrorLinkAbove = ERROR_BAD_PATHNAME;
+
+/// One value of a key, exactly as it was read.
+struct TValueRecord {
+    std::wstring Name;
+    DWORD Type = REG_NONE;
+    std::vector<BYTE> Data;
+
+    bool operator==(const TValueRecord&) const = default;
+};
+
 /// What a key held when it was read, enough to tell that it changed since: adding, removing or
-/// rewriting a value or a subkey moves its last-write time.
+/// rewriting a value or a subkey moves its last-write time (the counts and the time), and every
+/// value in enumeration order. Deleting a subkey moves the time too, so what a key holds once its
+/// subkeys are gone is told by its values alone.
 struct TKeyState {
     uint32_t NumSubKeys = 0;
     uint32_t NumValues = 0;
     FILETIME FileTime{};
+    std::vector<TValueRecord> Values;
 
-    bool operator==(const TKeyState& other) const noexcept {
+    /// Whether the counts and the last-write time are those of other (the values aside).
+    bool SameCountsAndTime(const TKeyState& other) const noexcept {
         return NumSubKeys == other.NumSubKeys && NumValues == other.NumValues &&
                FileTime.dwLowDateTime == other.FileTime.dwLowDateTime &&
                FileTime.dwHighDateTime == other.FileTime.dwHighDateTime;
@@ -82,6 +101,10 @@ struct TDeleteReport {
     /// The first refusal met, in deletion order (a key that could not be opened, read or
     /// deleted); ERROR_SUCCESS when nothing was refused.
     LSTATUS Refusal = ERROR_SUCCESS;
+    /// Whether the named key is gone: looked up once more when the deletion ended, as itself,
+    /// below the handle of its parent that the deletion held (never through the path again), and
+    /// not found there. False when the deletion never reached the parent.
+    bool Gone = false;
 };
 
 /// Registry wrapper. One instance per operation, main thread only; it owns at most one open key
@@ -112,7 +135,8 @@ public:
     /// Selects the view; the current key, opened in another view, is closed.
     void SetView(REGSAM view);
 
-    /// Makes root the root key; a different root closes the current key.
+    /// Makes root the root key; a different root closes the current key. The root is a
+    /// predefined key, or a key the caller holds open for as long as this object uses it.
     void SelectRoot(HKEY root);
 
     /// Makes the existing key at path the current key (never creates one). On failure the
@@ -151,17 +175,17 @@ public:
 
     /// Deletes the key at path and every key below it, children first; true when the key itself
     /// was deleted. Never reaches outside that key: a path with an empty component is refused;
-    /// a registry symbolic link (the key itself or one below it) is deleted as the link, never
-    /// followed to its target, and a link among the keys above it stops the deletion
-    /// (ERROR_BAD_PATHNAME): the keys above are opened one level at a time, each as itself, and
-    /// the key is deleted by its name below its parent; a key that cannot be opened as itself is
-    /// not deleted by path;
+    /// the keys above it are opened one level at a time, each as itself, and a registry link
+    /// among them stops the deletion (kErrorLinkAbove); every key is opened as itself (a link as
+    /// the link, never followed to its target) and deleted through that handle, never by its name
+    /// or path, so a key renamed, replaced or linked meanwhile is never taken for another;
     /// enumerated names that are empty, hold "\" or that the code page cannot hold are skipped.
     /// A subkey that stays keeps its parents in place. LastDelete() tells what happened.
     /// With expected (the states of the keys as a backup read them, by path relative to the key at
     /// path), a key that is not among them or whose state differs is neither entered nor deleted
-    /// (kErrorKeyChanged): only what the backup holds is deleted. Each key's state is read
-    /// before any key below it is deleted.
+    /// (kErrorKeyChanged): its counts and last-write time are compared before any key below it is
+    /// deleted, and just before it is deleted itself it must have no subkey left and exactly the
+    /// values recorded. Only what the backup holds is deleted.
     bool DeleteTree(const std::string& path, const TKeyStates* expected = nullptr);
     /// The report of the last DeleteTree.
     const TDeleteReport& LastDelete() const noexcept { return lastDelete_; }
@@ -169,10 +193,15 @@ public:
 private:
     /// The base key of an operation on path; drops a leading "\" from path.
     HKEY BaseFor(std::string& path) const noexcept;
-    bool DeleteTreeBelow(HKEY base, const std::string& path, const std::wstring& relative);
-    /// Whether info is the state expected_ records for the key at relative; refuses the key when
-    /// not. True without records.
-    bool AsRecorded(const TRegKeyInfo& info, const std::wstring& relative);
+    bool DeleteTreeBelow(HKEY base, const std::string& name, const std::wstring& relative);
+    /// The record of the key at relative; refuses the key and gives nullptr when there is none.
+    /// Without records, nullptr.
+    const TKeyState* RecordOf(const std::wstring& relative);
+    /// Whether info has the counts and time of the record; refuses the key when not.
+    bool AsRecorded(const TRegKeyInfo& info, const TKeyState& record);
+    /// Whether key, about to be deleted, has no subkey and exactly the recorded values; refuses
+    /// it when not.
+    bool ReadyToDelete(HKEY key, const TKeyState& record);
     void Refuse(LSTATUS status) noexcept;
 
     HKEY root_ = HKEY_CURRENT_USER;

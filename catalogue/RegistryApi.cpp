@@ -29,11 +29,10 @@ NtDeleteKeyFunction NativeNtDeleteKey() noexcept {
 } // namespace
 
 const RegistryApi& NativeRegistryApi() noexcept {
-    static const RegistryApi native{&::RegOpenKeyExA,   &::RegCloseKey,      &::RegQueryInfoKeyA,
-                                    &::RegEnumKeyExA,   &::RegQueryValueExA, &::RegDeleteKeyA,
-                                    &::RegDeleteKeyExA, &::RegEnumKeyExW,    NativeNtDeleteKey(),
-                                    &::GetACP,          &::RegOpenKeyExW,    &::RegQueryInfoKeyW,
-                                    &::RegEnumValueW};
+    static const RegistryApi native{&::RegOpenKeyExA,    &::RegCloseKey,      &::RegQueryInfoKeyA,
+                                    &::RegEnumKeyExA,    &::RegQueryValueExA, &::RegEnumKeyExW,
+                                    NativeNtDeleteKey(), &::GetACP,           &::RegOpenKeyExW,
+                                    &::RegQueryInfoKeyW, &::RegEnumValueW};
     return native;
 }
 

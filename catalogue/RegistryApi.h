@@ -15,25 +15,22 @@
 namespace catalogue {
 
 /// The native key-deletion call of ntdll: deletes the key of an open handle (a registry link
-/// itself when the handle was opened with REG_OPTION_OPEN_LINK). Returns an NTSTATUS.
+/// itself when the handle was opened with REG_OPTION_OPEN_LINK), which must have no subkeys and
+/// have been opened with DELETE access. Returns an NTSTATUS.
 using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE key);
 
 /// The system functions that the catalogue calls for registry work: the registry functions of
 /// advapi32 (ANSI forms for the catalogue and the deletion; wide forms for the one enumeration
-/// that checks what an ANSI name stands for and for the backup, which needs every name exactly),
-/// ntdll's NtDeleteKey for links, and the process's ANSI code page. A replacement table must fill
-/// every entry; entries take exactly the parameters of the function they stand for and return
-/// its result.
+/// that checks what an ANSI name stands for, for the backup, which needs every name exactly, and
+/// for the deletion's last look at a key's values), ntdll's NtDeleteKey, through which every key
+/// is deleted, and the process's ANSI code page. A replacement table must fill every entry;
+/// entries take exactly the parameters of the function they stand for and return its result.
 struct RegistryApi {
     decltype(&::RegOpenKeyExA) OpenKeyEx;
     decltype(&::RegCloseKey) CloseKey;
     decltype(&::RegQueryInfoKeyA) QueryInfoKey;
     decltype(&::RegEnumKeyExA) EnumKeyEx;
     decltype(&::RegQueryValueExA) QueryValueEx;
-    decltype(&::RegDeleteKeyA) DeleteKey;
-    /// Deletes a key in the registry view that its third argument names (KEY_WOW64_64KEY or
-    /// KEY_WOW64_32KEY).
-    decltype(&::RegDeleteKeyExA) DeleteKeyEx;
     /// The UTF-16 name of a subkey by index: what an ANSI name really stands for.
     decltype(&::RegEnumKeyExW) EnumKeyExW;
     NtDeleteKeyFunction NtDeleteKey;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <map>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <memory>
 #include <string>
@@ -51,10 +52,6 @@ protected:
     }
     static std::vector<std::string> Names(const framework::TStringList& list) {
         return std::vector<std::string>(list.begin(), list.end());
-    }
-    void SetDword(Scope scope, const std::string& key) {
-        DWORD one = 1;
-        sandbox.SetValue(scope, key, "DisplayName", REG_DWORD, &one, sizeof one);
     }
 
     testsupport::UninstallSandbox sandbox;
@@ -101,7 +98,9 @@ TEST_F(CatalogueTest, EntriesWithoutACaptionKeepTheirPositionAndGetNoNode) {
     EXPECT_TRUE(c.UserRoot->Expanded());
 }
 
-TEST_F(CatalogueTest, ACaptionOfAnotherTypeAbandonsTheRestOfItsScopeOnly) {
+// One broken or hostile installer must not hide the entries listed after its own: an entry
+// whose "DisplayName" is not text is skipped alone, as the system's own list does.
+TEST_F(CatalogueTest, ACaptionOfAnotherTypeSkipsThatEntryAlone) {
     for (DWORD type : {DWORD(REG_DWORD), DWORD(REG_BINARY), DWORD(REG_MULTI_SZ)}) {
         SCOPED_TRACE(type);
         testsupport::UninstallSandbox fresh; // empties the keys again for each type
@@ -110,11 +109,12 @@ TEST_F(CatalogueTest, ACaptionOfAnotherTypeAbandonsTheRestOfItsScopeOnly) {
         fresh.AddEntry(Scope::Machine, "B");
         static const char data[] = "x\0y\0";
         fresh.SetValue(Scope::Machine, "B", "DisplayName", type, data, sizeof data);
-        fresh.AddEntry(Scope::Machine, "C", "Lost");
+        fresh.AddEntry(Scope::Machine, "C", "Listed after it");
         fresh.AddEntry(Scope::User, "U1", "User One");
         fresh.AddEntry(Scope::User, "U2", "User Two");
         TCatalogue& c = Build();
-        EXPECT_EQ(Captions(c.SystemRoot), std::vector<std::string>{"Kept"});
+        EXPECT_EQ(Captions(c.SystemRoot), (std::vector<std::string>{"Kept", "Listed after it"}));
+        EXPECT_EQ(Positions(c.SystemRoot), (std::vector<int>{0, 2}));
         EXPECT_EQ(c.SystemKeyNames.Count(), 3) << "the list still holds every name";
         EXPECT_TRUE(c.SystemRoot->Expanded());
         EXPECT_EQ(Captions(c.UserRoot), (std::vector<std::string>{"User One", "User Two"}));
@@ -134,20 +134,15 @@ TEST_F(CatalogueTest, CaptionsAreShownExactlyAsStored) {
                      "diteur \xC2\xA9 2024");
     std::string longCaption(4000, 'L');
     sandbox.AddEntry(Scope::Machine, std::string(200, 'k'), longCaption.c_str());
-    // A name of the registry's maximum length is listed at its position. (Under Wine an ANSI
-    // path longer than MAX_PATH cannot be opened, so that entry itself shows no node there.)
+    // A name of the registry's maximum length is listed at its position too.
     sandbox.AddEntry(Scope::Machine, std::string(255, 'm'), "Longest name");
     TCatalogue& c = Build();
-    ASSERT_GE(Captions(c.SystemRoot).size(), 6u);
-    auto captions = Captions(c.SystemRoot);
-    captions.resize(6);
-    EXPECT_EQ(captions, (std::vector<std::string>{"Same Name", "Same Name", expand, "Before",
-                                                  "Caf\xC3\xA9 \xC3\x89"
-                                                  "diteur \xC2\xA9 2024",
-                                                  longCaption}));
-    auto positions = Positions(c.SystemRoot);
-    positions.resize(6);
-    EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(Captions(c.SystemRoot),
+              (std::vector<std::string>{"Same Name", "Same Name", expand, "Before",
+                                        "Caf\xC3\xA9 \xC3\x89"
+                                        "diteur \xC2\xA9 2024",
+                                        longCaption, "Longest name"}));
+    EXPECT_EQ(Positions(c.SystemRoot), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(c.SystemKeyNames[4], "E \xC3\x89t\xC3\xA9");
     EXPECT_EQ(c.SystemKeyNames[5], std::string(200, 'k'));
     EXPECT_EQ(c.SystemKeyNames[6], std::string(255, 'm'));
@@ -184,7 +179,7 @@ TEST_F(CatalogueTest, AnEntryThatVanishesOrCannotBeOpenedIsSkipped) {
     sandbox.AddEntry(Scope::User, "C", "Third");
     testsupport::RegistryApiHooks hooks;
     hooks.OpenKeyEx = [&](HKEY base, LPCSTR path, DWORD options, REGSAM access, PHKEY out) {
-        if (std::string(path).ends_with("\\Uninstall\\B"))
+        if (std::string(path) == "B")
             return LSTATUS(ERROR_FILE_NOT_FOUND);
         return hooks.Previous().OpenKeyEx(base, path, options, access, out);
     };
@@ -194,24 +189,37 @@ TEST_F(CatalogueTest, AnEntryThatVanishesOrCannotBeOpenedIsSkipped) {
     EXPECT_EQ(hooks.StillOpen(), 0u);
 }
 
-TEST_F(CatalogueTest, AFailedReadAbandonsTheScopeAndClosesEverything) {
+// A caption that vanishes or changes between its size query and its read skips its entry alone;
+// a failure of another kind (memory running out) ends the scope's load silently.
+TEST_F(CatalogueTest, AReadThatFailsSkipsItsEntryAndAnyOtherFailureEndsTheScope) {
     sandbox.AddEntry(Scope::Machine, "A", "First");
     sandbox.AddEntry(Scope::Machine, "B", "Changed meanwhile");
     sandbox.AddEntry(Scope::Machine, "C", "Third");
     sandbox.AddEntry(Scope::User, "U", "User Program");
-    testsupport::RegistryApiHooks hooks;
-    int reads = 0;
-    hooks.QueryValueEx = [&](HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                             LPDWORD size) {
-        // The second entry's value grows between its size query and its read.
-        if (data && ++reads == 2)
-            return LSTATUS(ERROR_MORE_DATA);
-        return hooks.Previous().QueryValueEx(key, name, reserved, type, data, size);
+    struct Case {
+        const char* what;
+        std::function<LSTATUS()> read; // what the second entry's read does
+        std::vector<std::string> listed;
     };
-    TCatalogue& c = Build();
-    EXPECT_EQ(Captions(c.SystemRoot), std::vector<std::string>{"First"});
-    EXPECT_EQ(Captions(c.UserRoot), std::vector<std::string>{"User Program"});
-    EXPECT_EQ(hooks.StillOpen(), 0u) << "the interrupted load closes its key";
+    for (const Case& c :
+         {Case{"vanished", [] { return LSTATUS(ERROR_FILE_NOT_FOUND); }, {"First", "Third"}},
+          Case{"grew", [] { return LSTATUS(ERROR_MORE_DATA); }, {"First", "Third"}},
+          Case{"out of memory", []() -> LSTATUS { throw std::bad_alloc(); }, {"First"}}}) {
+        SCOPED_TRACE(c.what);
+        form = std::make_unique<testsupport::TTestForm>();
+        testsupport::RegistryApiHooks hooks;
+        int reads = 0;
+        hooks.QueryValueEx = [&](HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                 LPDWORD size) {
+            if (data && ++reads == 2)
+                return c.read();
+            return hooks.Previous().QueryValueEx(key, name, reserved, type, data, size);
+        };
+        TCatalogue& cat = Build();
+        EXPECT_EQ(Captions(cat.SystemRoot), c.listed);
+        EXPECT_EQ(Captions(cat.UserRoot), std::vector<std::string>{"User Program"});
+        EXPECT_EQ(hooks.StillOpen(), 0u) << "every key is closed, the load interrupted or not";
+    }
 }
 
 TEST_F(CatalogueTest, AFailedEnumerationStepNeverNamesTheUninstallKeyItself) {
@@ -244,8 +252,9 @@ TEST_F(CatalogueTest, EntireSystemListsThe64BitViewThenThe32BitViewEachInRegistr
     testsupport::RegistryApiHooks hooks;
     std::vector<std::pair<HKEY, REGSAM>> opens;
     hooks.OpenKeyEx = [&](HKEY base, LPCSTR path, DWORD options, REGSAM access, PHKEY out) {
-        if (base == HKEY_LOCAL_MACHINE || base == HKEY_CURRENT_USER)
-            opens.emplace_back(base, access & (KEY_WOW64_32KEY | KEY_WOW64_64KEY));
+        // Each entry is opened below its Uninstall key, the only key opened from the root.
+        const bool root = base == HKEY_LOCAL_MACHINE || base == HKEY_CURRENT_USER;
+        opens.emplace_back(root ? base : nullptr, access & (KEY_WOW64_32KEY | KEY_WOW64_64KEY));
         return hooks.Previous().OpenKeyEx(base, path, options, access, out);
     };
     TCatalogue& c = Build();
@@ -264,13 +273,13 @@ TEST_F(CatalogueTest, EntireSystemListsThe64BitViewThenThe32BitViewEachInRegistr
     EXPECT_EQ(c.ScopeOf(*c.SystemRoot), std::nullopt);
     // Every open names its view: 3 + 3 for the machine's views, 2 for the user's hive.
     const std::vector<std::pair<HKEY, REGSAM>> expected = {{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
-                                                           {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
-                                                           {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
+                                                           {nullptr, KEY_WOW64_64KEY},
+                                                           {nullptr, KEY_WOW64_64KEY},
                                                            {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
-                                                           {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
-                                                           {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
+                                                           {nullptr, KEY_WOW64_32KEY},
+                                                           {nullptr, KEY_WOW64_32KEY},
                                                            {HKEY_CURRENT_USER, 0},
-                                                           {HKEY_CURRENT_USER, 0}};
+                                                           {nullptr, 0}};
     EXPECT_EQ(opens, expected);
 }
 
@@ -281,10 +290,26 @@ TEST_F(CatalogueTest, AnAbandonedViewLeavesTheOtherViewLoading) {
         form = std::make_unique<testsupport::TTestForm>();
         const Scope other = broken == Scope::Machine ? Scope::Machine32 : Scope::Machine;
         fresh.AddEntry(broken, "A", "Broken First");
-        SetDword(broken, "B");
+        fresh.AddEntry(broken, "B", "Broken Second");
         fresh.AddEntry(broken, "C", "Broken Lost");
         fresh.AddEntry(other, "A", "Other First");
         fresh.AddEntry(other, "B", "Other Second");
+        // Memory runs out while the broken view's second entry is read.
+        testsupport::RegistryApiHooks hooks;
+        const REGSAM view = testsupport::ViewOf(broken);
+        HKEY second = nullptr;
+        hooks.OpenKeyEx = [&](HKEY base, LPCSTR path, DWORD options, REGSAM access, PHKEY out) {
+            const LSTATUS status = hooks.Previous().OpenKeyEx(base, path, options, access, out);
+            if (status == ERROR_SUCCESS && std::string(path) == "B" && (access & view))
+                second = *out;
+            return status;
+        };
+        hooks.QueryValueEx = [&](HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                 LPDWORD size) -> LSTATUS {
+            if (key == second)
+                throw std::bad_alloc();
+            return hooks.Previous().QueryValueEx(key, name, reserved, type, data, size);
+        };
         TCatalogue& c = Build();
         const std::vector<std::string> expected =
             broken == Scope::Machine

@@ -444,12 +444,13 @@ protected:
         sandbox.CreateKey("t\\a\\a1\\a11");
         sandbox.CreateKey("t\\b\\b1");
         sandbox.CreateKey("sibling\\s1");
-        hooks.DeleteKey = [this](HKEY base, LPCSTR sub) {
-            deleted.emplace_back(sub);
-            const LSTATUS status = refuse == sub ? static_cast<LSTATUS>(ERROR_ACCESS_DENIED)
-                                                 : hooks.Previous().DeleteKey(base, sub);
-            if (status == ERROR_SUCCESS)
-                succeeded.emplace_back(sub);
+        hooks.NtDeleteKey = [this](HANDLE key) {
+            const std::string name = hooks.NameOf(key);
+            deleted.push_back(name);
+            const LONG status = refuse == name ? LONG(0xC0000022L) // STATUS_ACCESS_DENIED
+                                               : hooks.Previous().NtDeleteKey(key);
+            if (status == 0)
+                succeeded.push_back(name);
             return status;
         };
     }
@@ -463,7 +464,7 @@ protected:
 
     void ExpectSiblingIntact() const { EXPECT_TRUE(sandbox.KeyExists("sibling\\s1")); }
 
-    std::vector<std::string> deleted;   // every RegDeleteKeyA call, in order
+    std::vector<std::string> deleted;   // every deletion call, by the name opened, in order
     std::vector<std::string> succeeded; // the calls that deleted their key
     std::string refuse;                 // a subkey name whose deletion the registry refuses
 };
@@ -476,7 +477,7 @@ TEST_F(DeleteTreeTest, DeletesChildrenBeforeParentsAndReturnsTrue) {
     ASSERT_EQ(succeeded.size(), 6u);
     EXPECT_LT(PositionOf("a11"), PositionOf("a1"));
     EXPECT_LT(PositionOf("a1"), PositionOf("a"));
-    // The key itself goes last, by its name below its parent.
+    // The key itself goes last.
     EXPECT_LT(PositionOf("a"), PositionOf("t"));
     EXPECT_LT(PositionOf("b1"), PositionOf("b"));
     EXPECT_LT(PositionOf("b"), PositionOf("t"));
@@ -518,18 +519,11 @@ TEST_F(DeleteTreeTest, AKeyThatCannotBeOpenedAsItselfIsNotDeletedByPath) {
     }
 }
 
-TEST_F(DeleteTreeTest, AViewNamesEveryOpenAndDeletesThroughTheViewCall) {
-    std::vector<REGSAM> openViews, deleteViews;
+TEST_F(DeleteTreeTest, AViewNamesEveryOpenAndEveryKeyIsDeletedThroughItsHandle) {
+    std::vector<REGSAM> openViews;
     hooks.OpenKeyEx = [&](HKEY base, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
         openViews.push_back(sam & (KEY_WOW64_32KEY | KEY_WOW64_64KEY));
         return hooks.Previous().OpenKeyEx(base, sub, options, sam, out);
-    };
-    hooks.DeleteKeyEx = [&](HKEY base, LPCSTR sub, REGSAM view, DWORD reserved) {
-        deleteViews.push_back(view);
-        const LSTATUS status = hooks.Previous().DeleteKeyEx(base, sub, view, reserved);
-        if (status == ERROR_SUCCESS)
-            succeeded.emplace_back(sub);
-        return status;
     };
     // The user's hive has one view, so both flags reach the same keys here.
     for (REGSAM view : {REGSAM(KEY_WOW64_64KEY), REGSAM(KEY_WOW64_32KEY)}) {
@@ -537,17 +531,18 @@ TEST_F(DeleteTreeTest, AViewNamesEveryOpenAndDeletesThroughTheViewCall) {
         sandbox.CreateKey("t\\a\\a1\\a11");
         sandbox.CreateKey("t\\b\\b1");
         openViews.clear();
-        deleteViews.clear();
+        succeeded.clear();
         TRegistry reg;
         reg.SetView(view);
         EXPECT_TRUE(reg.DeleteTree(sandbox.PathOf("t")));
-        // The keys above it, one level at a time, then the six keys of the tree.
+        // The keys above it, one level at a time, the six keys of the tree, and the look below
+        // the parent that tells that the key is gone.
         const std::string path = sandbox.PathOf("t");
         const size_t above = std::count(path.begin(), path.end(), '\\');
-        EXPECT_EQ(openViews, std::vector<REGSAM>(above + 6, view));
-        EXPECT_EQ(deleteViews, std::vector<REGSAM>(6, view));
-        EXPECT_TRUE(deleted.empty()) << "no delete without the view";
+        EXPECT_EQ(openViews, std::vector<REGSAM>(above + 7, view));
+        EXPECT_EQ(succeeded.size(), 6u) << "each key through the handle that opened it";
         EXPECT_EQ(reg.LastDelete().KeysDeleted, 6);
+        EXPECT_TRUE(reg.LastDelete().Gone);
         EXPECT_FALSE(sandbox.KeyExists("t"));
     }
     ExpectSiblingIntact();
@@ -642,22 +637,19 @@ protected:
 };
 
 TEST_F(DeleteTreeLinkTest, ALinkIsDeletedAsTheLinkAndItsTargetStays) {
-    std::vector<HANDLE> linkDeletes;
-    hooks.NtDeleteKey = [&](HANDLE key) {
-        linkDeletes.push_back(key);
-        return hooks.Previous().NtDeleteKey(key);
-    };
     TRegistry reg;
     // A link below the key, and keys that are links themselves.
     EXPECT_TRUE(reg.DeleteTree(sandbox.PathOf("t")));
     EXPECT_EQ(reg.LastDelete().KeysDeleted, 7) << "six keys and the link";
     EXPECT_TRUE(reg.DeleteTree(sandbox.PathOf("toplink")));
     EXPECT_TRUE(reg.DeleteTree(sandbox.PathOf("emptylink")));
-    EXPECT_EQ(linkDeletes.size(), 3u);
+    // Every key through the handle that opened it as itself, the links as the links.
+    EXPECT_EQ(succeeded.size(), 9u);
+    for (const char* link : {"link", "toplink", "emptylink"})
+        EXPECT_EQ(std::count(succeeded.begin(), succeeded.end(), link), 1) << link;
     EXPECT_FALSE(sandbox.KeyExists("t"));
     EXPECT_FALSE(sandbox.KeyExists("toplink"));
     EXPECT_FALSE(sandbox.KeyExists("emptylink"));
-    EXPECT_EQ(std::count(deleted.begin(), deleted.end(), "link"), 0) << "never by path";
     ExpectTargetsIntact();
     ExpectSiblingIntact();
 }
@@ -666,7 +658,7 @@ TEST_F(DeleteTreeLinkTest, ALinkAboveTheKeyStopsTheDeletion) {
     // "toplink\c1" names target\c1 through the link: that is another tree, so it stays.
     TRegistry reg;
     EXPECT_FALSE(reg.DeleteTree(sandbox.PathOf("toplink\\c1")));
-    EXPECT_EQ(reg.LastDelete().Refusal, LSTATUS(ERROR_BAD_PATHNAME));
+    EXPECT_EQ(reg.LastDelete().Refusal, catalogue::kErrorLinkAbove);
     EXPECT_EQ(reg.LastDelete().KeysDeleted, 0);
     EXPECT_TRUE(deleted.empty());
     EXPECT_TRUE(sandbox.IsLink("toplink"));
@@ -674,7 +666,7 @@ TEST_F(DeleteTreeLinkTest, ALinkAboveTheKeyStopsTheDeletion) {
 }
 
 TEST_F(DeleteTreeLinkTest, ALinkThatCannotBeDeletedKeepsItsParentsAndIsReported) {
-    hooks.NtDeleteKey = [](HANDLE) { return LONG(0xC0000022L); }; // STATUS_ACCESS_DENIED
+    refuse = "link";
     TRegistry reg;
     EXPECT_FALSE(reg.DeleteTree(sandbox.PathOf("t")));
     EXPECT_EQ(reg.LastDelete().Refusal, LSTATUS(ERROR_ACCESS_DENIED));

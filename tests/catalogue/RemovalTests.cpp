@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -193,20 +194,25 @@ TEST_F(RemovalTest, ALinkAboveTheEntryStopsTheRemovalAndIsNotTakenForSuccess) {
     sandbox.AddEntry(Scope::User, "Tool", "Tool");
     sandbox.AddEntry(Scope::User, "Tool\\Child");
     Build();
-    // The Uninstall key turns out to be a link, and the path looked up through it has no entry.
+    // The Uninstall key turns out to be a link, to the backup's reading (wide calls) and to the
+    // deletion's (ANSI calls) alike.
     testsupport::RegistryApiHooks hooks;
-    HKEY uninstall = nullptr;
+    std::set<HKEY> uninstall;
     hooks.OpenKeyEx = [&](HKEY base, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
-        if (std::string(sub) == std::string(catalogue::kEntryPathPrefix) + "Tool")
-            return LSTATUS(ERROR_FILE_NOT_FOUND);
         const LSTATUS status = hooks.Previous().OpenKeyEx(base, sub, options, sam, out);
         if (status == ERROR_SUCCESS && std::string(sub) == "Uninstall")
-            uninstall = *out;
+            uninstall.insert(*out);
+        return status;
+    };
+    hooks.OpenKeyExW = [&](HKEY base, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY out) {
+        const LSTATUS status = hooks.Previous().OpenKeyExW(base, sub, options, sam, out);
+        if (status == ERROR_SUCCESS && std::wstring(sub) == L"Uninstall")
+            uninstall.insert(*out);
         return status;
     };
     hooks.QueryValueEx = [&](HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                              LPDWORD size) {
-        if (key == uninstall && std::string(name) == "SymbolicLinkValue") {
+        if (uninstall.contains(key) && std::string(name) == "SymbolicLinkValue") {
             *type = REG_LINK;
             return LSTATUS(ERROR_SUCCESS);
         }
@@ -214,10 +220,20 @@ TEST_F(RemovalTest, ALinkAboveTheEntryStopsTheRemovalAndIsNotTakenForSuccess) {
     };
     const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Tool"));
     EXPECT_FALSE(removal.Removed());
-    EXPECT_EQ(removal.Error, LSTATUS(ERROR_BAD_PATHNAME));
+    EXPECT_EQ(removal.Error, catalogue::kErrorLinkAbove);
     EXPECT_EQ(removal.KeysDeleted, 0);
     EXPECT_TRUE(sandbox.Exists(Scope::User, "Tool\\Child"));
     EXPECT_EQ(hooks.StillOpen(), 0u);
+    EXPECT_EQ(backups.Files(), std::vector<std::wstring>{}) << "nothing was read";
+
+    // The link put there after the backup read the entry stops the deletion all the same.
+    uninstall.clear();
+    hooks.OpenKeyExW = hooks.Previous().OpenKeyExW;
+    const TRemoval late = catalogue->RemoveEntry(*Node(TEntryScope::User, "Tool"));
+    EXPECT_EQ(late.Error, catalogue::kErrorLinkAbove);
+    EXPECT_EQ(late.KeysDeleted, 0);
+    EXPECT_TRUE(sandbox.Exists(Scope::User, "Tool\\Child"));
+    EXPECT_EQ(backups.Files(), std::vector<std::wstring>{}) << "nothing was deleted";
 }
 
 TEST_F(RemovalTest, ARefusalDeepInTheTreeKeepsTheEntryListedWithTheSystemsReason) {
@@ -226,10 +242,10 @@ TEST_F(RemovalTest, ARefusalDeepInTheTreeKeepsTheEntryListedWithTheSystemsReason
     sandbox.AddEntry(Scope::Machine32, "Stubborn\\B");
     Build();
     testsupport::RegistryApiHooks hooks;
-    hooks.DeleteKeyEx = [&](HKEY base, LPCSTR sub, REGSAM view, DWORD reserved) {
-        if (std::string(sub) == "Locked")
-            return LSTATUS(ERROR_ACCESS_DENIED);
-        return hooks.Previous().DeleteKeyEx(base, sub, view, reserved);
+    hooks.NtDeleteKey = [&](HANDLE key) {
+        if (hooks.NameOf(key) == "Locked")
+            return LONG(0xC0000022L); // STATUS_ACCESS_DENIED
+        return hooks.Previous().NtDeleteKey(key);
     };
     const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::System32, "Stubborn"));
     EXPECT_FALSE(removal.Removed());
@@ -262,7 +278,7 @@ TEST_F(RemovalTest, AFailureOfAnyKindLeavesTheEntryListed) {
     sandbox.AddEntry(Scope::User, "Tool\\Child");
     Build();
     testsupport::RegistryApiHooks hooks;
-    hooks.DeleteKey = [](HKEY, LPCSTR) -> LSTATUS { throw std::bad_alloc(); };
+    hooks.NtDeleteKey = [](HANDLE) -> LONG { throw std::bad_alloc(); };
     const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Tool"));
     EXPECT_FALSE(removal.Removed());
     EXPECT_EQ(removal.Error, LSTATUS(ERROR_NOT_ENOUGH_MEMORY));

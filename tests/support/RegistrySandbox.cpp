@@ -47,6 +47,16 @@ std::wstring NativeNameOf(HKEY key) {
                         bytes / sizeof(wchar_t));
 }
 
+std::string Utf8(const wchar_t* text) {
+    const int count = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (count <= 1)
+        return {};
+    std::string out(static_cast<size_t>(count), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), count, nullptr, nullptr);
+    out.pop_back();
+    return out;
+}
+
 } // namespace
 
 std::wstring Wide(const std::string& text) {
@@ -217,8 +227,6 @@ RegistryApiHooks::RegistryApiHooks() : previous_(catalogue::CurrentRegistryApi()
     QueryInfoKey = previous_.QueryInfoKey;
     EnumKeyEx = previous_.EnumKeyEx;
     QueryValueEx = previous_.QueryValueEx;
-    DeleteKey = previous_.DeleteKey;
-    DeleteKeyEx = previous_.DeleteKeyEx;
     EnumKeyExW = previous_.EnumKeyExW;
     NtDeleteKey = previous_.NtDeleteKey;
     AnsiCodePage = previous_.AnsiCodePage;
@@ -228,10 +236,6 @@ RegistryApiHooks::RegistryApiHooks() : previous_(catalogue::CurrentRegistryApi()
     active_ = this;
     override_.emplace(catalogue::RegistryApi{
         &OpenKeyExThunk, &CloseKeyThunk, &QueryInfoKeyThunk, &EnumKeyExThunk, &QueryValueExThunk,
-        &DeleteKeyThunk,
-        [](HKEY key, LPCSTR sub, REGSAM view, DWORD reserved) -> LSTATUS {
-            return active_->DeleteKeyEx(key, sub, view, reserved);
-        },
         [](HKEY key, DWORD index, LPWSTR name, LPDWORD length, LPDWORD reserved, LPWSTR cls,
            LPDWORD clsLength, PFILETIME written) -> LSTATUS {
             return active_->EnumKeyExW(key, index, name, length, reserved, cls, clsLength, written);
@@ -239,6 +243,15 @@ RegistryApiHooks::RegistryApiHooks() : previous_(catalogue::CurrentRegistryApi()
         [](HANDLE key) -> LONG { return active_->NtDeleteKey(key); },
         []() -> UINT { return active_->AnsiCodePage(); }, &OpenKeyExWThunk, &QueryInfoKeyWThunk,
         &EnumValueWThunk});
+}
+
+std::string RegistryApiHooks::NameOf(HANDLE key) const {
+    const auto found = open_.find(static_cast<HKEY>(key));
+    if (found == open_.end())
+        return {};
+    const std::string& path = found->second;
+    const size_t cut = path.rfind('\\');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 RegistryApiHooks::~RegistryApiHooks() {
@@ -251,7 +264,7 @@ LSTATUS WINAPI RegistryApiHooks::OpenKeyExThunk(HKEY key, LPCSTR sub, DWORD opti
     const LSTATUS status = active_->OpenKeyEx(key, sub, options, access, result);
     if (status == ERROR_SUCCESS && result && *result) {
         ++active_->opens_;
-        active_->open_.insert(*result);
+        active_->open_[*result] = sub ? sub : "";
     }
     return status;
 }
@@ -261,7 +274,7 @@ LSTATUS WINAPI RegistryApiHooks::OpenKeyExWThunk(HKEY key, LPCWSTR sub, DWORD op
     const LSTATUS status = active_->OpenKeyExW(key, sub, options, access, result);
     if (status == ERROR_SUCCESS && result && *result) {
         ++active_->opens_;
-        active_->open_.insert(*result);
+        active_->open_[*result] = sub ? Utf8(sub) : "";
     }
     return status;
 }
@@ -292,10 +305,6 @@ LSTATUS WINAPI RegistryApiHooks::EnumKeyExThunk(HKEY key, DWORD index, LPSTR nam
 LSTATUS WINAPI RegistryApiHooks::QueryValueExThunk(HKEY key, LPCSTR name, LPDWORD reserved,
                                                    LPDWORD type, LPBYTE data, LPDWORD size) {
     return active_->QueryValueEx(key, name, reserved, type, data, size);
-}
-
-LSTATUS WINAPI RegistryApiHooks::DeleteKeyThunk(HKEY key, LPCSTR sub) {
-    return active_->DeleteKey(key, sub);
 }
 
 LSTATUS WINAPI RegistryApiHooks::QueryInfoKeyWThunk(HKEY key, LPWSTR cls, LPDWORD clsLength,

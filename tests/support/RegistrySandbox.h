@@ -19,7 +19,7 @@
 
 #include <functional>
 #include <optional>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -110,8 +110,6 @@ public:
     std::function<LSTATUS(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPSTR, LPDWORD, PFILETIME)>
         EnumKeyEx;
     std::function<LSTATUS(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD)> QueryValueEx;
-    std::function<LSTATUS(HKEY, LPCSTR)> DeleteKey;
-    std::function<LSTATUS(HKEY, LPCSTR, REGSAM, DWORD)> DeleteKeyEx;
     std::function<LSTATUS(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPWSTR, LPDWORD, PFILETIME)>
         EnumKeyExW;
     std::function<LONG(HANDLE)> NtDeleteKey;
@@ -132,6 +130,10 @@ public:
     int Closes() const noexcept { return closes_; }
     /// Handles opened through the hooks and not closed yet.
     size_t StillOpen() const noexcept { return open_.size(); }
+    /// The name of the key that a handle open through the hooks was opened as (the last
+    /// component of the path it was opened with, UTF-8), or "" for another handle: what a hook on
+    /// NtDeleteKey, which gets a handle, is about to delete.
+    std::string NameOf(HANDLE key) const;
     /// Close calls for a handle that was not open through the hooks (a double close, or a handle
     /// opened elsewhere).
     int StrayCloses() const noexcept { return strayCloses_; }
@@ -145,7 +147,6 @@ private:
     static LSTATUS WINAPI EnumKeyExThunk(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPSTR, LPDWORD,
                                          PFILETIME);
     static LSTATUS WINAPI QueryValueExThunk(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
-    static LSTATUS WINAPI DeleteKeyThunk(HKEY, LPCSTR);
     static LSTATUS WINAPI OpenKeyExWThunk(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
     static LSTATUS WINAPI QueryInfoKeyWThunk(HKEY, LPWSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
                                              LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
@@ -155,7 +156,7 @@ private:
 
     catalogue::RegistryApi previous_;
     std::optional<catalogue::ScopedRegistryApi> override_;
-    std::set<HKEY> open_;
+    std::map<HKEY, std::string> open_; // by handle, the path it was opened with
     int opens_ = 0;
     int closes_ = 0;
     int strayCloses_ = 0;

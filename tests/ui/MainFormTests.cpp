@@ -268,16 +268,10 @@ TEST_F(MainFormTest, AKeyThatStaysKeepsItsNodeAndTheUserIsToldWhy) {
     sandbox.AddEntry(Scope::User, "Sealed", "Sealed Tool");
     Start();
     testsupport::RegistryApiHooks hooks;
-    const auto refuse = [&](LPCSTR sub) {
-        const std::string name = sub;
-        return name == "Locked" || name.find("Sealed") != std::string::npos;
-    };
-    hooks.DeleteKeyEx = [&](HKEY base, LPCSTR sub, REGSAM view, DWORD reserved) {
-        return refuse(sub) ? LSTATUS(ERROR_ACCESS_DENIED)
-                           : hooks.Previous().DeleteKeyEx(base, sub, view, reserved);
-    };
-    hooks.DeleteKey = [&](HKEY base, LPCSTR sub) {
-        return refuse(sub) ? LSTATUS(ERROR_ACCESS_DENIED) : hooks.Previous().DeleteKey(base, sub);
+    hooks.NtDeleteKey = [&](HANDLE key) {
+        const std::string name = hooks.NameOf(key);
+        return name == "Locked" || name == "Sealed" ? LONG(0xC0000022L) // STATUS_ACCESS_DENIED
+                                                    : hooks.Previous().NtDeleteKey(key);
     };
     const std::string reason = catalogue::SystemErrorText(ERROR_ACCESS_DENIED);
     struct Case {
