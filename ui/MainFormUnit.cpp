@@ -20,6 +20,10 @@ std::string RemovalFailureText(const catalogue::TRemoval& removal) {
         return "The entry was not removed: its backup could not be written, so nothing was "
                "deleted.\r\n\r\n" +
                (removal.BackupFailure.empty() ? "" : removal.BackupFailure + "\r\n") + reason;
+    if (removal.Error == catalogue::kErrorLinkAbove)
+        return "The entry was not removed: a registry link was found among the keys above it, so "
+               "its path leads into another part of the registry, and nothing was deleted. It "
+               "stays in the list of installed programs.";
     if (removal.Error == ERROR_ALREADY_EXISTS)
         return "The entry's key was deleted, but it has been created again meanwhile (by another "
                "program), so the entry stays in the list of installed programs.\r\n\r\n" +

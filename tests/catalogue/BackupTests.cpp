@@ -489,6 +489,9 @@ TEST_F(BackupTest, FileNamesHoldTheTimeAndACaptionAnyFolderCanHoldAndNeverReplac
         {L"...", L"entry"},
         {L"\u65E5\u672C\u8A9E \U0001F600", L"\u65E5\u672C\u8A9E \U0001F600"},
         {L"lone \xD800 surrogate", L"lone _ surrogate"},
+        // Direction controls would make the name display as another ("...exe.jpg").
+        {L"photo \u202Egpj.exe", L"photo _gpj.exe"},
+        {L"\u202A\u202B\u202C\u202D \u2066\u2067\u2068\u2069 \u200E\u200F\u061C", L"____ ____ ___"},
         {std::wstring(200, L'y'), std::wstring(80, L'y')},
         // The pair would be cut in two at the limit: it goes as a whole.
         {std::wstring(79, L'x') + L"\U0001F600tail", std::wstring(79, L'x')},
@@ -519,6 +522,57 @@ TEST_F(BackupTest, FileNamesHoldTheTimeAndACaptionAnyFolderCanHoldAndNeverReplac
     EXPECT_EQ(second.Path, backups.Folder() + L"\\" + stamp + L"Twice (2).reg");
     EXPECT_EQ(BackupSandbox::ReadUtf16(first.Path), BackupSandbox::ReadUtf16(second.Path));
     EXPECT_TRUE(sandbox.Exists(Scope::User, "Twice"));
+}
+
+// A process that ends while it writes a backup leaves the ".partial" file behind. Renamed by hand,
+// that file must not import as if it were whole: its header is written last.
+TEST_F(BackupTest, AFileLeftIncompleteIsNoRegistryFileEvenWhenRenamed) {
+    sandbox.AddEntry(Scope::User, L"Cut", L"Cut Tool");
+    SetValues(Scope::User, L"Cut\\First", {{L"v", REG_SZ, Bytes(L"first\0"s)}});
+    SetValues(Scope::User, L"Cut\\Second",
+              {{L"Large", REG_BINARY, std::vector<BYTE>(70000, 0x5A)}});
+    // The process "ends" at the second piece of text: that write fails, and the file stays.
+    int writes = 0;
+    backups.WriteFile = [&](HANDLE f, LPCVOID d, DWORD n, LPDWORD w, LPOVERLAPPED o) {
+        if (++writes < 2)
+            return backups.Previous().WriteFile(f, d, n, w, o);
+        ::SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    };
+    backups.DeleteFile = [](LPCWSTR) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    };
+    const SYSTEMTIME time{2026, 12, 3, 9, 14, 5, 33, 0};
+    const catalogue::TBackup backup =
+        catalogue::BackUpEntry(TEntryScope::User, L"Cut", L"Cut Tool", time);
+    EXPECT_FALSE(backup.Written());
+    const std::vector<std::wstring> files = backups.Files();
+    ASSERT_EQ(files.size(), 1u);
+    ASSERT_TRUE(files[0].ends_with(L".reg.partial"));
+    std::vector<char> bytes;
+    if (FILE* f = ::_wfopen(files[0].c_str(), L"rb")) {
+        char buffer[4096];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            bytes.insert(bytes.end(), buffer, buffer + got);
+        std::fclose(f);
+    }
+    // It holds the keys written before the end, but no header.
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()),
+                            bytes.size() / sizeof(wchar_t));
+    EXPECT_NE(text.find(L"[" + catalogue::RegFileKeyPath(TEntryScope::User, L"Cut\\First") + L"]"),
+              std::wstring::npos);
+    EXPECT_EQ(text.find(L"Windows Registry Editor"), std::wstring::npos);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_FALSE(bytes[0] == '\xFF' && bytes[1] == '\xFE') << "no byte order mark";
+
+    // Renamed to what a backup is called and imported, it changes nothing.
+    sandbox.RemoveUninstallKey(Scope::User);
+    const std::wstring renamed = backups.Root() + L"\\renamed.reg";
+    ASSERT_TRUE(::MoveFileW(files[0].c_str(), renamed.c_str()));
+    testsupport::RunToEnd(L"regedit.exe /S \"" + renamed + L"\"");
+    EXPECT_FALSE(sandbox.Exists(Scope::User, "Cut"));
+    EXPECT_FALSE(sandbox.Exists(Scope::User, "Cut\\First"));
 }
 
 } // namespace

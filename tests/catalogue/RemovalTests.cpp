@@ -13,8 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,6 +32,46 @@ using testsupport::RegistryDump;
 using testsupport::Scope;
 
 constexpr wchar_t kUninstallLabel[] = L"\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+constexpr wchar_t kCurrentVersion[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
+
+// HKCU's CurrentVersion key, open to change its subkeys.
+HKEY OpenCurrentVersion() {
+    HKEY key = nullptr;
+    EXPECT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kCurrentVersion, 0, KEY_ALL_ACCESS, &key),
+              ERROR_SUCCESS);
+    return key;
+}
+
+// What another program may do while a removal runs: the user's Uninstall key moved away, and a
+// link of its name put in its place, to the key of the native name target. Undone at the end.
+class UninstallKeySwapped {
+public:
+    explicit UninstallKeySwapped(const std::wstring& target) {
+        HKEY cv = OpenCurrentVersion();
+        EXPECT_EQ(::RegRenameKey(cv, L"Uninstall", kMoved), ERROR_SUCCESS);
+        HKEY link = nullptr;
+        EXPECT_EQ(::RegCreateKeyExW(cv, L"Uninstall", 0, nullptr, REG_OPTION_CREATE_LINK,
+                                    KEY_ALL_ACCESS, nullptr, &link, nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
+                         reinterpret_cast<const BYTE*>(target.data()),
+                         static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+        ::RegCloseKey(link);
+        ::RegCloseKey(cv);
+    }
+    ~UninstallKeySwapped() {
+        HKEY cv = OpenCurrentVersion();
+        testsupport::DeleteKeyNoFollow(cv, L"Uninstall");
+        ::RegRenameKey(cv, kMoved, L"Uninstall");
+        ::RegCloseKey(cv);
+    }
+    UninstallKeySwapped(const UninstallKeySwapped&) = delete;
+    UninstallKeySwapped& operator=(const UninstallKeySwapped&) = delete;
+
+private:
+    static constexpr wchar_t kMoved[] = L"Uninstall (moved by a test)";
+};
 
 class RemovalTest : public ::testing::Test {
 protected:
@@ -339,6 +382,166 @@ TEST_F(RemovalTest,
             EXPECT_NE(
                 text.find(L"[" + catalogue::RegFileKeyPath(TEntryScope::User, key) + L"]\r\n"),
                 std::wstring::npos);
+    }
+}
+
+// Another program swaps a key of the entry for a link to a key outside it, after the deletion
+// checked that key and before it deleted it: the key that was checked goes (it is the entry's own
+// key, under whatever name it has now), while the link and its target stay, and the entry, which
+// holds a key its backup does not, stays listed.
+TEST_F(RemovalTest, AKeySwappedForALinkJustBeforeItsDeletionLeavesTheLinksTargetAlone) {
+    scratch.SetString("Victim", "Keep", L"a value outside the entry");
+    sandbox.AddEntry(Scope::User, "Swapped", "Swapped Tool");
+    sandbox.AddEntry(Scope::User, "Swapped\\Leaf", "leaf");
+    Build();
+    const std::vector<RegistryDump::Root> victim = {
+        {HKEY_CURRENT_USER, testsupport::Wide(scratch.PathOf("Victim")), 0, L"Victim"}};
+    const RegistryDump before(victim);
+    testsupport::RegistryApiHooks hooks;
+    bool swapped = false;
+    hooks.QueryInfoKey = [&](HKEY key, LPSTR cls, LPDWORD clsLength, LPDWORD reserved,
+                             LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen,
+                             LPDWORD values, LPDWORD maxValueNameLen, LPDWORD maxValueLen,
+                             LPDWORD security, PFILETIME written) {
+        const LSTATUS status = hooks.Previous().QueryInfoKey(
+            key, cls, clsLength, reserved, subKeys, maxSubKeyLen, maxClassLen, values,
+            maxValueNameLen, maxValueLen, security, written);
+        if (!swapped && hooks.NameOf(key) == "Leaf") {
+            swapped = true;
+            HKEY entry = nullptr;
+            ::RegOpenKeyExW(HKEY_CURRENT_USER,
+                            (std::wstring(kCurrentVersion) + L"\\Uninstall\\Swapped").c_str(), 0,
+                            KEY_ALL_ACCESS, &entry);
+            EXPECT_EQ(::RegRenameKey(entry, L"Leaf", L"Leaf moved"), ERROR_SUCCESS);
+            ::RegCloseKey(entry);
+            sandbox.CreateLink(Scope::User, "Swapped\\Leaf", scratch.NativePath() + L"\\Victim");
+        }
+        return status;
+    };
+    const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Swapped"));
+    ASSERT_TRUE(swapped);
+    EXPECT_EQ(before.Differences(RegistryDump(victim)), std::vector<std::wstring>{})
+        << "the link's target stays, byte for byte";
+    EXPECT_EQ(removal.Result, TRemoval::Outcome::StillListed);
+    EXPECT_EQ(removal.Error, catalogue::kErrorKeyChanged);
+    EXPECT_EQ(removal.KeysDeleted, 1) << "the key that was checked";
+    EXPECT_FALSE(sandbox.Exists(Scope::User, "Swapped\\Leaf moved"));
+    EXPECT_TRUE(sandbox.Exists(Scope::User, "Swapped\\Leaf")) << "the link stays";
+    EXPECT_EQ(hooks.StillOpen(), 0u);
+}
+
+// The deletion ends by asking whether the entry is gone, below the Uninstall key that it opened
+// as itself: not through the path again, which another program may have made a link into another
+// tree meanwhile (that tree may or may not hold a key of the entry's name).
+TEST_F(RemovalTest, WhetherTheEntryIsGoneIsAskedBelowItsOwnParentNotThroughThePathAgain) {
+    struct Case {
+        const char* what;
+        bool refused;     // whether the registry refuses to delete the entry's key
+        bool decoyHasOne; // whether the tree behind the new path holds a key of its name
+    };
+    for (const Case& c : {Case{"deleted, a key of its name behind the new path", false, true},
+                          Case{"refused, no key of its name behind the new path", true, false}}) {
+        SCOPED_TRACE(c.what);
+        scratch.DeleteKey("Decoy");
+        scratch.CreateKey(c.decoyHasOne ? "Decoy\\Moved" : "Decoy");
+        sandbox.AddEntry(Scope::User, "Moved", "Moved Tool");
+        Build();
+        testsupport::RegistryApiHooks hooks;
+        std::optional<UninstallKeySwapped> swap;
+        hooks.NtDeleteKey = [&](HANDLE key) {
+            const bool entry = hooks.NameOf(key) == "Moved";
+            const LONG status = entry && c.refused ? LONG(0xC0000022L) // STATUS_ACCESS_DENIED
+                                                   : hooks.Previous().NtDeleteKey(key);
+            if (entry)
+                swap.emplace(scratch.NativePath() + L"\\Decoy");
+            return status;
+        };
+        const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Moved"));
+        ASSERT_TRUE(swap.has_value());
+        swap.reset();
+        EXPECT_EQ(removal.Removed(), !c.refused);
+        EXPECT_EQ(sandbox.Exists(Scope::User, "Moved"), c.refused);
+        EXPECT_EQ(removal.Error, c.refused ? LSTATUS(ERROR_ACCESS_DENIED) : ERROR_SUCCESS);
+    }
+}
+
+// A value written into a key after the backup read it, while the keys below it are deleted,
+// keeps that key (deleting a subkey moves the key's last-write time, so only its values can tell).
+TEST_F(RemovalTest, AValueWrittenIntoAKeyWhileItsSubkeysAreDeletedKeepsTheKey) {
+    struct Case {
+        const char* entry;
+        std::function<void(HKEY)> write;
+    };
+    const std::wstring late = L"written late";
+    const BYTE* lateBytes = reinterpret_cast<const BYTE*>(late.c_str());
+    const DWORD lateSize = static_cast<DWORD>((late.size() + 1) * sizeof(wchar_t));
+    const Case cases[] = {
+        {"Added", [&](HKEY k) { ::RegSetValueExW(k, L"Late", 0, REG_SZ, lateBytes, lateSize); }},
+        {"Rewritten",
+         [&](HKEY k) { ::RegSetValueExW(k, L"Extra", 0, REG_SZ, lateBytes, lateSize); }},
+        {"Retyped",
+         [](HKEY k) {
+             const wchar_t same[] = L"extra";
+             ::RegSetValueExW(k, L"Extra", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(same),
+                              sizeof same);
+         }},
+        {"Removed", [](HKEY k) { ::RegDeleteValueW(k, L"Extra"); }},
+    };
+    for (const Case& c : cases) {
+        sandbox.AddEntry(Scope::User, c.entry, c.entry);
+        const wchar_t extra[] = L"extra";
+        sandbox.SetValue(Scope::User, testsupport::Wide(c.entry), L"Extra", REG_SZ, extra,
+                         sizeof extra);
+        sandbox.AddEntry(Scope::User, std::string(c.entry) + "\\Child");
+    }
+    Build();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        const std::wstring entryPath =
+            std::wstring(kCurrentVersion) + L"\\Uninstall\\" + testsupport::Wide(c.entry);
+        testsupport::RegistryApiHooks hooks;
+        hooks.NtDeleteKey = [&](HANDLE key) {
+            const LONG status = hooks.Previous().NtDeleteKey(key);
+            if (hooks.NameOf(key) == "Child") {
+                HKEY entry = nullptr;
+                ::RegOpenKeyExW(HKEY_CURRENT_USER, entryPath.c_str(), 0, KEY_ALL_ACCESS, &entry);
+                c.write(entry);
+                ::RegCloseKey(entry);
+            }
+            return status;
+        };
+        const RegistryDump before({{HKEY_CURRENT_USER, entryPath, 0, L"entry"}});
+        const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, c.entry));
+        EXPECT_EQ(removal.Result, TRemoval::Outcome::StillListed);
+        EXPECT_EQ(removal.Error, catalogue::kErrorKeyChanged);
+        EXPECT_EQ(removal.KeysDeleted, 1) << "the child, which the backup holds";
+        // The entry's key stays with what was written into it.
+        const RegistryDump after({{HKEY_CURRENT_USER, entryPath, 0, L"entry"}});
+        EXPECT_EQ(after.KeyCount(), 1u);
+        const std::wstring dumped = L"entry\\" + entryPath;
+        EXPECT_EQ(before.Differences(after),
+                  (std::vector<std::wstring>{dumped, dumped + L"\\Child"}));
+        EXPECT_FALSE(removal.BackupPath.empty()) << "the backup of what went is kept";
+    }
+}
+
+// Names of up to the registry's limit of 255 characters: with the Uninstall path in front, those
+// over 208 characters pass the 260 characters of an ANSI path.
+TEST_F(RemovalTest, EntriesWithNamesUpToTheRegistrysLimitAreListedBackedUpAndRemoved) {
+    const size_t lengths[] = {208, 209, 254, 255};
+    for (size_t i = 0; i < std::size(lengths); ++i) {
+        const std::string name(lengths[i], static_cast<char>('a' + i));
+        sandbox.AddEntry(Scope::User, name, ("Long " + std::to_string(lengths[i])).c_str());
+        sandbox.AddEntry(Scope::User, name + "\\Below");
+    }
+    Build();
+    for (size_t i = 0; i < std::size(lengths); ++i) {
+        SCOPED_TRACE(lengths[i]);
+        const std::string name(lengths[i], static_cast<char>('a' + i));
+        const std::wstring wide = testsupport::Wide(name);
+        RemoveExactly(
+            TEntryScope::User, name,
+            {EntryDumpPath(Scope::User, wide), EntryDumpPath(Scope::User, wide + L"\\Below")});
     }
 }
 

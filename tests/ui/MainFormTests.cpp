@@ -363,6 +363,15 @@ TEST_F(MainFormTest, FailureTextsNameWhatHappenedAndTheSystemsReason) {
                   .find("only removed in part: 2 keys that the "
                         "backup holds"),
               std::string::npos);
+    // A link above the entry: what was found and that nothing was deleted, not a system text
+    // about an invalid path.
+    catalogue::TRemoval linked;
+    linked.Error = catalogue::kErrorLinkAbove;
+    linked.ErrorText = catalogue::SystemErrorText(linked.Error);
+    const std::string link = ui::RemovalFailureText(linked);
+    EXPECT_NE(link.find("a registry link was found among the keys above it"), std::string::npos);
+    EXPECT_NE(link.find("nothing was deleted"), std::string::npos);
+    EXPECT_EQ(link.find(linked.ErrorText), std::string::npos) << link;
 }
 
 std::vector<std::string> g_opened;
