@@ -11,6 +11,8 @@ exe=$build/app/Ordanel.exe
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 if [ -z "$ORDANEL_SHOTS_DISPLAY" ]; then
+    # xdotool and ImageMagick, which only running the program needs.
+    "$here/setup.sh" "$build" run
     export ORDANEL_SHOTS_DISPLAY=1
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi

@@ -1,13 +1,14 @@
 #!/bin/sh
 # Installs what a command needs, and builds the libraries that come as source:
-#     setup.sh <build folder> <purpose>...
+#     setup.sh <build folder> [<purpose>...]
 # Purposes: run (build and start the program under Wine, with screenshots when there is no
-# display), test and bench (build everything and run it under Wine and Xvfb), format
+# display), test and bench (build everything and run it under Wine and Xvfb; the default), format
 # (clang-format only). Idempotent and quiet when all is there.
 set -e
 here=$(dirname "$(realpath "$0")")
-build=${1:?usage: setup.sh <build folder> <purpose>...}
+build=${1:?usage: setup.sh <build folder> [<purpose>...]}
 shift
+[ $# -gt 0 ] || set -- test
 # dpkg-dev: dpkg-source, which unpacks the libjpeg-turbo source package. googletest: the build
 # configures the tests whatever it builds. fonts-wine: the fonts that tools/winerun puts into the
 # prefixes it makes.

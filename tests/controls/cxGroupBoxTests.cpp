@@ -11,6 +11,7 @@
 #include "lookandfeel/ThemeServices.h"
 #include "tests/support/Input.h"
 #include "tests/support/DibSurface.h"
+#include "tests/support/TestPrefix.h"
 #include "tests/support/TestForm.h"
 #include "tests/support/ThemeServicesScope.h"
 #include "tests/support/VisualStyle.h"
@@ -377,16 +378,8 @@ TEST_F(GroupBoxTest, VerticalCaptionsDropAcceleratorMarkersAndTurnBitmapFontsInt
     // bitmap one is asked for by its precision.
     TcxGroupBox& box = Build("    Caption: \"&Options\"\n");
     std::optional<framework::TFont> bitmapFont;
-    // Any raster face the system enumerates, at one of its own sizes. Wine enumerates none of
-    // its bitmap fonts until one is added by its file.
-    struct PrivateFont {
-        const char* file = "Z:\\usr\\share\\wine\\fonts\\sserife.fon";
-        int added = ::AddFontResourceExA(file, FR_PRIVATE, nullptr);
-        ~PrivateFont() {
-            if (added)
-                ::RemoveFontResourceExA(file, FR_PRIVATE, nullptr);
-        }
-    } privateFont;
+    // Any raster face the system enumerates, at one of its own sizes (the test prefix has the
+    // bitmap faces of Windows).
     LOGFONTA found{};
     HDC screen = ::GetDC(nullptr);
     LOGFONTA query{};
@@ -411,8 +404,9 @@ TEST_F(GroupBoxTest, VerticalCaptionsDropAcceleratorMarkersAndTurnBitmapFontsInt
             bitmapFont.emplace(font);
     }
     ::ReleaseDC(nullptr, screen);
-    if (!bitmapFont)
+    if (!bitmapFont && !testsupport::InsideTestPrefix())
         GTEST_SKIP() << "no bitmap font";
+    ASSERT_TRUE(bitmapFont) << "the test prefix lacks the bitmap faces (tools/winerun)";
     box.Style().SetFont(*bitmapFont);
     const std::string bitmapName = bitmapFont->Name();
     EXPECT_EQ(box.CaptionTextFlags(), UINT(DT_SINGLELINE));

@@ -4,10 +4,13 @@
 #include "tests/support/RegistrySandbox.h"
 
 #include <algorithm>
+#include <charconv>
+#include <string_view>
 #include <cstdio>
 #include <cwctype>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <stdexcept>
 
 namespace testsupport {
@@ -25,14 +28,21 @@ std::string Hex(const BYTE* data, size_t size) {
     return out;
 }
 
-// One value as a dump line: the name's UTF-16 units, the type and the bytes. The units are
-// numbers, so that no name can pass for another line.
+// One value as a dump line: the name's UTF-16 units, the type and the bytes, all in hex (four
+// digits a unit), so that no name can pass for another line.
 std::string ValueLine(const wchar_t* name, size_t length, DWORD type, const BYTE* data,
                       size_t size) {
+    static const char digits[] = "0123456789abcdef";
     std::string line;
+    line.reserve(length * 4 + size * 2 + 12);
     for (size_t c = 0; c < length; ++c)
-        line += std::to_string(static_cast<unsigned>(name[c])) + ",";
-    return line + "|" + std::to_string(type) + "|" + Hex(data, size);
+        for (int shift = 12; shift >= 0; shift -= 4)
+            line += digits[(name[c] >> shift) & 15];
+    line += '|';
+    for (int shift = 28; shift >= 0; shift -= 4)
+        line += digits[(type >> shift) & 15];
+    line += '|';
+    return line + Hex(data, size);
 }
 
 std::wstring JoinPath(const std::wstring& parent, const std::wstring& name) {
@@ -104,17 +114,22 @@ class SavedRegistryReader {
 public:
     explicit SavedRegistryReader(const std::string& text) : text_(text) {}
 
-    // Calls key(path) for each key and value(line) for each of its values; false when the text
-    // is not in this format.
-    template <typename KeyFn, typename ValueFn> bool Read(KeyFn key, ValueFn value) {
+    // Calls key(path) for each key, time(text) for its last-write time and value(line) for each
+    // of its values; false when the text is not in this format.
+    template <typename KeyFn, typename TimeFn, typename ValueFn>
+    bool Read(KeyFn key, TimeFn time, ValueFn value) {
         if (text_.rfind("WINE REGISTRY Version 2", 0) != 0)
             return false;
         bool inKey = false;
-        std::string line;
+        std::string_view line;
         NextLine(line); // the format's name
         while (NextLine(line)) {
+            if (inKey && line.starts_with("#time=")) {
+                time(std::string(line.substr(6)));
+                continue;
+            }
             if (line.empty() || line[0] == ';' || line[0] == '#')
-                continue; // comments, #arch, and a key's #time, #class and #link
+                continue; // comments, #arch, and a key's #class and #link
             pos_ = 0;
             if (line[0] == '[') {
                 pos_ = 1;
@@ -136,30 +151,47 @@ public:
     }
 
 private:
-    // The next logical line: a hex line ending in "\" continues on the next, indented line.
-    bool NextLine(std::string& line) {
+    // The next physical line, without its line end.
+    std::string_view Physical() {
+        size_t end = text_.find('\n', at_);
+        if (end == std::string::npos)
+            end = text_.size();
+        std::string_view part(text_.data() + at_, end - at_);
+        at_ = end + 1;
+        if (!part.empty() && part.back() == '\r')
+            part.remove_suffix(1);
+        return part;
+    }
+
+    // The next logical line: a hex line ending in "\" continues on the next, indented line (only
+    // a hex line ends so: text ends in its closing quote, a key in its time).
+    bool NextLine(std::string_view& line) {
         if (at_ >= text_.size())
             return false;
-        line.clear();
+        line = Physical();
+        if (line.empty() || line.back() != '\\')
+            return true;
+        joined_.assign(line.substr(0, line.size() - 1));
         while (at_ < text_.size()) {
-            size_t end = text_.find('\n', at_);
-            if (end == std::string::npos)
-                end = text_.size();
-            std::string part = text_.substr(at_, end - at_);
-            at_ = end + 1;
-            if (!part.empty() && part.back() == '\r')
-                part.pop_back();
-            if (!line.empty())
-                part.erase(0, part.find_first_not_of(" \t"));
-            // Only a hex line ends in "\": text ends in its closing quote, a key in its time.
+            std::string_view part = Physical();
+            part.remove_prefix(std::min(part.find_first_not_of(" \t"), part.size()));
             const bool continued = !part.empty() && part.back() == '\\';
-            if (continued)
-                part.pop_back();
-            line += part;
+            joined_.append(continued ? part.substr(0, part.size() - 1) : part);
             if (!continued)
                 break;
         }
+        line = joined_;
         return true;
+    }
+
+    // A hexadecimal number that fills text.
+    static std::optional<DWORD> HexNumber(std::string_view text) {
+        DWORD value = 0;
+        const auto [end, error] =
+            std::from_chars(text.data(), text.data() + text.size(), value, 16);
+        if (error != std::errc() || end != text.data() + text.size() || text.empty())
+            return std::nullopt;
+        return value;
     }
 
     static int HexDigit(char c) {
@@ -173,7 +205,7 @@ private:
     }
 
     // Unescapes from pos_ up to the unescaped terminator, which it passes.
-    std::optional<std::wstring> Unescape(const std::string& s, char terminator) {
+    std::optional<std::wstring> Unescape(std::string_view s, char terminator) {
         std::wstring out;
         while (pos_ < s.size()) {
             const char c = s[pos_++];
@@ -221,9 +253,9 @@ private:
         return std::nullopt;
     }
 
-    std::optional<std::string> Value(const std::string& line) {
+    std::optional<std::string> Value(std::string_view line) {
         std::wstring name;
-        if (line.rfind("@=", 0) == 0) {
+        if (line.starts_with("@=")) {
             pos_ = 2;
         } else if (line[0] == '"') {
             pos_ = 1;
@@ -235,7 +267,7 @@ private:
         } else {
             return std::nullopt;
         }
-        const std::string data = line.substr(pos_);
+        const std::string_view data = line.substr(pos_);
         DWORD type = REG_SZ;
         std::vector<BYTE> bytes;
         auto text = [&](size_t quote) -> bool {
@@ -248,31 +280,38 @@ private:
             bytes.assign(raw, raw + parsed->size() * sizeof(wchar_t));
             return true;
         };
-        if (data.rfind("\"", 0) == 0) {
+        if (data.starts_with("\"")) {
             if (!text(0))
                 return std::nullopt;
-        } else if (data.rfind("str(", 0) == 0) {
+        } else if (data.starts_with("str(")) {
             const size_t close = data.find("):\"");
-            if (close == std::string::npos)
+            const auto number =
+                close == std::string::npos ? std::nullopt : HexNumber(data.substr(4, close - 4));
+            if (!number)
                 return std::nullopt;
-            type = std::stoul(data.substr(4, close - 4), nullptr, 16);
+            type = *number;
             if (!text(close + 2))
                 return std::nullopt;
-        } else if (data.rfind("dword:", 0) == 0) {
+        } else if (data.starts_with("dword:")) {
             type = REG_DWORD;
-            const DWORD v = std::stoul(data.substr(6), nullptr, 16);
-            const BYTE* raw = reinterpret_cast<const BYTE*>(&v);
-            bytes.assign(raw, raw + sizeof v);
-        } else if (data.rfind("hex", 0) == 0) {
+            const auto v = HexNumber(data.substr(6));
+            if (!v)
+                return std::nullopt;
+            const BYTE* raw = reinterpret_cast<const BYTE*>(&*v);
+            bytes.assign(raw, raw + sizeof(DWORD));
+        } else if (data.starts_with("hex")) {
             size_t start;
-            if (data.rfind("hex:", 0) == 0) {
+            if (data.starts_with("hex:")) {
                 type = REG_BINARY;
                 start = 4;
-            } else if (data.rfind("hex(", 0) == 0) {
+            } else if (data.starts_with("hex(")) {
                 const size_t close = data.find("):");
-                if (close == std::string::npos)
+                const auto number = close == std::string::npos
+                                        ? std::nullopt
+                                        : HexNumber(data.substr(4, close - 4));
+                if (!number)
                     return std::nullopt;
-                type = std::stoul(data.substr(4, close - 4), nullptr, 16);
+                type = *number;
                 start = close + 2;
             } else {
                 return std::nullopt;
@@ -294,14 +333,31 @@ private:
     }
 
     const std::string& text_;
+    std::string joined_; // a logical line of several physical ones
     size_t at_ = 0;
     size_t pos_ = 0;
 };
 
-// The volatile subtrees below each root (paths relative to it), found at the first bulk dump.
-std::map<std::wstring, std::vector<std::wstring>>& VolatileSubtrees() {
-    static std::map<std::wstring, std::vector<std::wstring>> subtrees;
-    return subtrees;
+// What the dumps of this process have learnt of one root: the volatile subtrees below it (paths
+// relative to it), and every saved key's last-write time as the last dump saw it, by full path.
+struct RootState {
+    std::set<std::wstring> volatileSubtrees;
+    std::unordered_map<std::wstring, std::string> times;
+    // Keys the text holds only as parents, kept open from dump to dump: their times are asked.
+    std::unordered_map<std::wstring, HKEY> parents;
+};
+
+RootState& StateOf(const std::wstring& root) {
+    static std::map<std::wstring, RootState> states;
+    return states[root];
+}
+
+// A last-write time as the saved text writes it.
+std::string TimeText(const FILETIME& time) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%x%08x", static_cast<unsigned>(time.dwHighDateTime),
+                  static_cast<unsigned>(time.dwLowDateTime));
+    return text;
 }
 
 } // namespace
@@ -327,64 +383,93 @@ bool RegistryDump::ReadSaved(HKEY key, const std::wstring& path, const Root& roo
         return false;
     Keys saved;
     saved[path];
-    std::vector<std::string>* values = nullptr;
+    std::unordered_map<std::wstring, std::string> times; // of the keys the text holds
+    std::wstring current;
     SavedRegistryReader reader(*text);
-    const bool ok = reader.Read(
-        [&](const std::wstring& relative) {
-            const std::wstring full = JoinPath(path, relative);
-            values = &saved[full];
-            // The keys above it that hold only subkeys are not in the text.
-            for (size_t cut = full.rfind(L'\\'); cut != std::wstring::npos && cut > path.size();
-                 cut = full.rfind(L'\\', cut - 1))
-                saved[full.substr(0, cut)];
-        },
-        [&](const std::string& line) { values->push_back(line); });
-    if (!ok)
-        return false;
+    try {
+        if (!reader.Read(
+                [&](const std::wstring& relative) {
+                    current = JoinPath(path, relative);
+                    saved[current];
+                    // The keys above it that hold only subkeys are not in the text (those
+                    // above one that is there are there too).
+                    for (size_t cut = current.rfind(L'\\');
+                         cut != std::wstring::npos && cut > path.size() &&
+                         saved.try_emplace(current.substr(0, cut)).second;
+                         cut = current.rfind(L'\\', cut - 1)) {
+                    }
+                },
+                [&](const std::string& time) { times[current] = time; },
+                [&](const std::string& line) { saved[current].push_back(line); }))
+            return false;
+    } catch (const std::exception&) {
+        return false; // a number that is none: not this format
+    }
     for (auto& [keyPath, lines] : saved)
         std::sort(lines.begin(), lines.end());
 
-    // The registry saves no volatile key: find the subtrees it left out once, where a saved
-    // key has more subkeys than the text holds, and walk them at every dump.
-    const std::wstring cacheKey = std::to_wstring(reinterpret_cast<uintptr_t>(root.key)) + L"|" +
-                                  std::to_wstring(root.view) + L"|" + path;
-    auto& cache = VolatileSubtrees();
-    auto found = cache.find(cacheKey);
-    if (found == cache.end()) {
-        std::map<std::wstring, DWORD> children;
-        for (const auto& [keyPath, lines] : saved)
-            if (keyPath.size() > path.size())
-                ++children[keyPath.substr(0, keyPath.rfind(L'\\'))];
-        std::vector<std::wstring> left;
-        for (const auto& [keyPath, lines] : saved) {
-            const std::wstring relative =
-                keyPath.size() > path.size() ? keyPath.substr(path.size() + 1) : L"";
-            HKEY sub = key;
-            if (!relative.empty() && ::RegOpenKeyExW(key, relative.c_str(), REG_OPTION_OPEN_LINK,
-                                                     KEY_READ, &sub) != ERROR_SUCCESS)
-                continue;
-            DWORD subkeys = 0;
-            if (::RegQueryInfoKeyW(sub, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                                   nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-                subkeys > children[keyPath]) {
-                for (DWORD i = 0;; ++i) {
-                    wchar_t name[256];
-                    DWORD length = 256;
-                    if (::RegEnumKeyExW(sub, i, name, &length, nullptr, nullptr, nullptr,
-                                        nullptr) != ERROR_SUCCESS)
-                        break;
-                    const std::wstring child = JoinPath(relative, std::wstring(name, length));
-                    if (!saved.contains(JoinPath(path, child)))
-                        left.push_back(child);
-                }
+    // The registry saves no volatile key. A key gets one below it only as its last-write time
+    // moves, so every saved key whose time moved since the last dump of this process (every key,
+    // at the first) is listed for subkeys the text lacks; those subtrees are walked at every dump
+    // from then on. The text gives the times of the keys it holds; a key it holds only as the
+    // parent of others is asked.
+    RootState& state = StateOf(std::to_wstring(reinterpret_cast<uintptr_t>(root.key)) + L"|" +
+                               std::to_wstring(root.view) + L"|" + path);
+    for (const auto& [keyPath, lines] : saved) {
+        const std::wstring relative =
+            keyPath.size() > path.size() ? keyPath.substr(path.size() + 1) : L"";
+        HKEY sub = nullptr;
+        auto open = [&] {
+            if (!sub && ::RegOpenKeyExW(key, relative.empty() ? nullptr : relative.c_str(),
+                                        REG_OPTION_OPEN_LINK, KEY_READ, &sub) != ERROR_SUCCESS)
+                sub = nullptr;
+            return sub != nullptr;
+        };
+        std::string time;
+        if (auto written = times.find(keyPath); written != times.end()) {
+            time = written->second;
+        } else {
+            FILETIME queried{};
+            auto query = [&](HKEY k) {
+                return ::RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr, nullptr, nullptr, nullptr,
+                                          &queried) == ERROR_SUCCESS;
+            };
+            HKEY& held = state.parents[keyPath];
+            // A key deleted since (and perhaps made again) fails the query: opened anew.
+            if (!held || !query(held)) {
+                if (held)
+                    ::RegCloseKey(held);
+                held = nullptr;
+                if (open() && ::RegOpenKeyExW(sub, nullptr, 0, KEY_READ, &held) != ERROR_SUCCESS)
+                    held = nullptr;
+                if (held && !query(held))
+                    queried = FILETIME{};
             }
-            if (sub != key)
-                ::RegCloseKey(sub);
+            if (held)
+                time = TimeText(queried);
         }
-        found = cache.emplace(cacheKey, std::move(left)).first;
+        std::string& seen = state.times[keyPath];
+        if ((time.empty() || seen != time) && open()) {
+            for (DWORD i = 0;; ++i) {
+                wchar_t name[256];
+                DWORD length = 256;
+                if (::RegEnumKeyExW(sub, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                    ERROR_SUCCESS)
+                    break;
+                const std::wstring child = JoinPath(relative, std::wstring(name, length));
+                if (!saved.contains(JoinPath(path, child)))
+                    state.volatileSubtrees.insert(child);
+            }
+            seen = time;
+        }
+        if (sub)
+            ::RegCloseKey(sub);
     }
     keys_.merge(saved);
-    for (const std::wstring& relative : found->second) {
+    for (const std::wstring& relative : state.volatileSubtrees) {
+        if (keys_.contains(JoinPath(path, relative)))
+            continue; // made again as an ordinary key, which the text holds
         HKEY sub = nullptr;
         if (::RegOpenKeyExW(key, relative.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &sub) !=
             ERROR_SUCCESS)
@@ -439,6 +524,7 @@ std::vector<std::wstring> RegistryDump::KeysMissingFrom(const RegistryDump& othe
     for (const auto& [path, values] : keys_)
         if (!other.keys_.contains(path))
             missing.push_back(path);
+    std::sort(missing.begin(), missing.end());
     return missing;
 }
 

@@ -9,14 +9,16 @@
 // one call, and under Wine that file is the registry's own text format, which is parsed here (a
 // walk key by key costs three round trips to the Wine server per key and a few seconds for both
 // hives; the bulk read costs tens of milliseconds). The registry leaves volatile keys out of a
-// saved file, so the volatile subtrees below each root are found once per process and walked at
-// every dump. Where the save is refused or the file is not Wine's text (Windows writes a binary
-// hive), the dump walks every key instead; both ways give the same dump.
+// saved file, so the subkeys that a saved key has and the text lacks are looked for wherever a
+// key's last-write time moved since the last dump of this process (a key created below it moves
+// it), and those volatile subtrees are walked at every dump. Where the save is refused or the file
+// is not Wine's text (Windows writes a binary hive), the dump walks every key instead; both ways
+// give the same dump.
 #pragma once
 
 #include <windows.h>
 
-#include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -47,7 +49,7 @@ public:
     bool ReadInBulk() const noexcept { return bulk_; }
 
 private:
-    using Keys = std::map<std::wstring, std::vector<std::string>>; // path -> "name|type|hex"
+    using Keys = std::unordered_map<std::wstring, std::vector<std::string>>; // path -> values
     void Walk(HKEY key, const std::wstring& path);
     bool ReadSaved(HKEY key, const std::wstring& path, const Root& root);
     Keys keys_;

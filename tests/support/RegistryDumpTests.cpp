@@ -2,8 +2,9 @@
 //
 // The registry dump that the removal tests prove their claims with: read in bulk, it holds what a
 // walk key by key finds (odd names and values, volatile keys and links included), and it catches
-// one changed byte, a changed type, an added or a removed key anywhere in both hives. The test
-// changes system keys for a moment, hence the lock that every program comparing dumps holds.
+// one changed byte, a changed type, an added or a removed key anywhere in both hives, volatile
+// keys included. The test changes keys of its own all over both hives, hence the lock that every
+// program comparing dumps holds.
 #include "tests/support/RegistryDump.h"
 #include "tests/support/RegistrySandbox.h"
 #include "tests/support/TestPrefix.h"
@@ -12,6 +13,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -41,38 +43,6 @@ std::wstring Lower(std::wstring text) {
         c = static_cast<wchar_t>(::towlower(c));
     return text;
 }
-
-// A value as it is stored, to change it and put it back.
-struct StoredValue {
-    HKEY root;
-    std::wstring key, name;
-    DWORD type = 0;
-    std::vector<BYTE> data;
-
-    static StoredValue Read(HKEY root, const std::wstring& key, const std::wstring& name) {
-        StoredValue v{root, key, name, 0, {}};
-        DWORD size = 0;
-        EXPECT_EQ(::RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
-                                 &v.type, nullptr, &size),
-                  ERROR_SUCCESS)
-            << "no value " << name << " in " << key;
-        v.data.resize(size);
-        ::RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &v.type,
-                       v.data.data(), &size);
-        v.data.resize(size);
-        return v;
-    }
-    void Write(DWORD asType, const std::vector<BYTE>& bytes) const {
-        HKEY k = nullptr;
-        ASSERT_EQ(::RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &k),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(::RegSetValueExW(k, name.c_str(), 0, asType, bytes.data(),
-                                   static_cast<DWORD>(bytes.size())),
-                  ERROR_SUCCESS);
-        ::RegCloseKey(k);
-    }
-    void Restore() const { Write(type, data); }
-};
 
 TEST(RegistryDump, ReadInBulkItHoldsWhatAWalkFindsKeyByKey) {
     ASSERT_TRUE(testsupport::InsideTestPrefix());
@@ -134,79 +104,116 @@ TEST(RegistryDump, ReadInBulkItHoldsWhatAWalkFindsKeyByKey) {
     EXPECT_TRUE(bulk.Has(L"HKLM\\Hardware\\Description\\System"));
 }
 
-TEST(RegistryDump, CatchesOneChangedByteOrTypeAndAnAddedOrRemovedKeyAnywhere) {
+// Keys of the test's own in every part of both hives, so that no other program sees a system
+// setting changed; left-overs of an interrupted run are deleted first.
+struct Probe {
+    const char* where;
+    HKEY root;
+    std::wstring label, key;
+    DWORD options; // REG_OPTION_VOLATILE for the volatile part of the machine's hive
+};
+
+const std::vector<Probe>& Probes() {
+    static const std::vector<Probe> probes = {
+        {"HKLM outside Software", HKEY_LOCAL_MACHINE, L"HKLM", L"System\\OrdanelDumpProbe", 0},
+        {"HKLM\\Software", HKEY_LOCAL_MACHINE, L"HKLM", L"Software\\Classes\\OrdanelDumpProbe", 0},
+        {"32-bit view", HKEY_LOCAL_MACHINE, L"HKLM", L"Software\\Wow6432Node\\OrdanelDumpProbe", 0},
+        {"HKCU", HKEY_CURRENT_USER, L"HKCU", L"Control Panel\\OrdanelDumpProbe", 0},
+        {"volatile", HKEY_LOCAL_MACHINE, L"HKLM", L"Hardware\\OrdanelDumpProbe",
+         REG_OPTION_VOLATILE},
+    };
+    return probes;
+}
+
+HKEY Create(HKEY root, const std::wstring& key, DWORD options = 0) {
+    HKEY k = nullptr;
+    EXPECT_EQ(::RegCreateKeyExW(root, key.c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr, &k,
+                                nullptr),
+              ERROR_SUCCESS);
+    return k;
+}
+
+void SetBytes(HKEY root, const std::wstring& key, DWORD type, const char* bytes,
+              DWORD options = 0) {
+    HKEY k = Create(root, key, options);
+    ::RegSetValueExW(k, L"v", 0, type, reinterpret_cast<const BYTE*>(bytes),
+                     static_cast<DWORD>(std::strlen(bytes)));
+    ::RegCloseKey(k);
+}
+
+class DumpProbes {
+public:
+    DumpProbes() {
+        Remove();
+        for (const Probe& p : Probes())
+            SetBytes(p.root, p.key, REG_BINARY, "abcd", p.options);
+        SetBytes(HKEY_CURRENT_USER, Probes()[3].key + L"\\Turns volatile", REG_BINARY, "abcd");
+    }
+    ~DumpProbes() { Remove(); }
+    DumpProbes(const DumpProbes&) = delete;
+    DumpProbes& operator=(const DumpProbes&) = delete;
+
+private:
+    static void Remove() {
+        for (const Probe& p : Probes())
+            testsupport::DeleteKeyNoFollow(p.root, p.key);
+    }
+};
+
+TEST(RegistryDump, CatchesAnyChangeAnywhereInBothHives) {
     ASSERT_TRUE(testsupport::InsideTestPrefix());
-    const std::wstring environment =
-        L"System\\CurrentControlSet\\Control\\Session Manager\\Environment";
-    const std::wstring processor = L"Hardware\\Description\\System\\CentralProcessor\\0";
+    DumpProbes probes;
     struct Change {
-        const char* where;
+        const char* what;
         std::wstring key; // the dump's path of the key that changes
         std::function<void()> make, undo;
     };
     std::vector<Change> changes;
-    // A 64-bit prefix's 32-bit view holds links and empty keys only: a value of our own there.
-    const std::wstring wow64Probe = L"Software\\Wow6432Node\\OrdanelDumpProbe";
-    HKEY wow64 = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, wow64Probe.c_str(), 0, nullptr, 0,
-                                KEY_ALL_ACCESS, nullptr, &wow64, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExW(wow64, L"v", 0, REG_BINARY, reinterpret_cast<const BYTE*>("abcd"), 4);
-    ::RegCloseKey(wow64);
-    // One byte of a value: in HKLM outside Software, in Software's two views, in HKCU and in a
+    // One byte of a value: in HKLM outside Software, in both views of Software, in HKCU and in a
     // volatile key.
-    struct Place {
-        const char* where;
-        HKEY root;
-        std::wstring label, key, value;
-    };
-    for (const Place& place :
-         {Place{"HKLM\\System", HKEY_LOCAL_MACHINE, L"HKLM", environment, L"ComSpec"},
-          Place{"HKLM\\Software", HKEY_LOCAL_MACHINE, L"HKLM",
-                L"Software\\Microsoft\\Windows NT\\CurrentVersion", L"CurrentVersion"},
-          Place{"32-bit view", HKEY_LOCAL_MACHINE, L"HKLM", wow64Probe, L"v"},
-          Place{"HKCU", HKEY_CURRENT_USER, L"HKCU", L"Control Panel\\Colors", L"Window"},
-          Place{"volatile", HKEY_LOCAL_MACHINE, L"HKLM", processor, L"Identifier"}}) {
-        const StoredValue stored = StoredValue::Read(place.root, place.key, place.value);
-        ASSERT_GE(stored.data.size(), 2u) << place.where;
-        std::vector<BYTE> changed = stored.data;
-        changed[changed.size() / 2] ^= 0x01;
-        changes.push_back({place.where, place.label + L"\\" + place.key,
-                           [stored, changed] { stored.Write(stored.type, changed); },
-                           [stored] { stored.Restore(); }});
-    }
+    for (const Probe& p : Probes())
+        changes.push_back({p.where, p.label + L"\\" + p.key,
+                           [&p] { SetBytes(p.root, p.key, REG_BINARY, "abce"); },
+                           [&p] { SetBytes(p.root, p.key, REG_BINARY, "abcd"); }});
+    const Probe& system = Probes()[0];
+    const Probe& user = Probes()[3];
     // The type alone, bytes unchanged.
-    const StoredValue comspec = StoredValue::Read(HKEY_LOCAL_MACHINE, environment, L"ComSpec");
-    changes.push_back({"type", L"HKLM\\" + environment,
-                       [comspec] { comspec.Write(REG_SZ, comspec.data); },
-                       [comspec] { comspec.Restore(); }});
+    changes.push_back({"type", system.label + L"\\" + system.key,
+                       [&] { SetBytes(system.root, system.key, REG_NONE, "abcd"); },
+                       [&] { SetBytes(system.root, system.key, REG_BINARY, "abcd"); }});
     // A key without values added deep in HKLM, and one removed in HKCU.
-    const std::wstring added = L"Software\\Classes\\CLSID\\OrdanelDumpProbe";
-    changes.push_back({"added key", L"HKLM\\" + added,
-                       [added] {
-                           HKEY k = nullptr;
-                           ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, added.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &k, nullptr);
-                           ::RegCloseKey(k);
+    const std::wstring added = Probes()[1].key + L"\\Added\\Deeper";
+    changes.push_back(
+        {"added key", L"HKLM\\" + added, [&] { ::RegCloseKey(Create(HKEY_LOCAL_MACHINE, added)); },
+         [&] {
+             testsupport::DeleteKeyNoFollow(HKEY_LOCAL_MACHINE, Probes()[1].key + L"\\Added");
+         }});
+    const std::wstring empty = user.key + L"\\Empty";
+    ::RegCloseKey(Create(HKEY_CURRENT_USER, empty));
+    changes.push_back({"removed key", L"HKCU\\" + empty,
+                       [&] { ::RegDeleteKeyW(HKEY_CURRENT_USER, empty.c_str()); },
+                       [&] { ::RegCloseKey(Create(HKEY_CURRENT_USER, empty)); }});
+    // The registry saves no volatile key: one made after the dumps began, below an ordinary key,
+    // and an ordinary key made again as a volatile one with other bytes.
+    const std::wstring fresh = Probes()[1].key + L"\\Volatile since";
+    changes.push_back(
+        {"volatile key made", L"HKLM\\" + fresh,
+         [&] { SetBytes(HKEY_LOCAL_MACHINE, fresh, REG_BINARY, "new", REG_OPTION_VOLATILE); },
+         [&] { ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, fresh.c_str()); }});
+    const std::wstring turns = user.key + L"\\Turns volatile";
+    changes.push_back({"made again volatile", L"HKCU\\" + turns,
+                       [&] {
+                           ::RegDeleteKeyW(HKEY_CURRENT_USER, turns.c_str());
+                           SetBytes(HKEY_CURRENT_USER, turns, REG_BINARY, "abce",
+                                    REG_OPTION_VOLATILE);
                        },
-                       [added] { ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, added.c_str()); }});
-    const std::wstring removed = L"Control Panel\\OrdanelDumpProbe";
-    HKEY probe = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, removed.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                nullptr, &probe, nullptr),
-              ERROR_SUCCESS);
-    ::RegCloseKey(probe);
-    changes.push_back({"removed key", L"HKCU\\" + removed,
-                       [removed] { ::RegDeleteKeyW(HKEY_CURRENT_USER, removed.c_str()); },
-                       [removed] {
-                           HKEY k = nullptr;
-                           ::RegCreateKeyExW(HKEY_CURRENT_USER, removed.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &k, nullptr);
-                           ::RegCloseKey(k);
+                       [&] {
+                           ::RegDeleteKeyW(HKEY_CURRENT_USER, turns.c_str());
+                           SetBytes(HKEY_CURRENT_USER, turns, REG_BINARY, "abcd");
                        }});
 
     for (const Change& change : changes) {
-        SCOPED_TRACE(change.where);
+        SCOPED_TRACE(change.what);
         const RegistryDump before = DumpWholeRegistry();
         ASSERT_TRUE(before.ReadInBulk());
         change.make();
@@ -221,8 +228,6 @@ TEST(RegistryDump, CatchesOneChangedByteOrTypeAndAnAddedOrRemovedKeyAnywhere) {
         std::transform(left.begin(), left.end(), left.begin(), Lower);
         EXPECT_FALSE(Contains(left, Lower(change.key))) << "undone, the dumps agree again";
     }
-    ::RegDeleteKeyW(HKEY_CURRENT_USER, removed.c_str());
-    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, wow64Probe.c_str());
 }
 
 } // namespace
