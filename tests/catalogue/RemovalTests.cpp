@@ -386,48 +386,77 @@ TEST_F(RemovalTest,
 }
 
 // Another program swaps a key of the entry for a link to a key outside it, after the deletion
-// checked that key and before it deleted it: the key that was checked goes (it is the entry's own
-// key, under whatever name it has now), while the link and its target stay, and the entry, which
-// holds a key its backup does not, stays listed.
+// checked that key and before it deleted it, by renaming the key away or by deleting it itself:
+// the key that was checked goes, if it is still there (it is the entry's own, under whatever name
+// it has now), while the link and its target stay, and the entry stays listed with what happened.
 TEST_F(RemovalTest, AKeySwappedForALinkJustBeforeItsDeletionLeavesTheLinksTargetAlone) {
+    struct Case {
+        const char* entry;
+        std::string swapped; // the key, below the Uninstall key, that becomes a link
+        bool renamed;        // renamed away, else deleted with the keys below it
+        LSTATUS error;
+        int deleted;
+    };
+    const Case cases[] = {
+        // The entry keeps a key its backup does not hold: the link.
+        {"Swapped", "Swapped\\Leaf", true, catalogue::kErrorKeyChanged, 1},
+        // The entry's key itself went: nothing is left to delete, and the link of its name stays.
+        {"Replaced", "Replaced", false, ERROR_KEY_DELETED, 0},
+    };
     scratch.SetString("Victim", "Keep", L"a value outside the entry");
-    sandbox.AddEntry(Scope::User, "Swapped", "Swapped Tool");
-    sandbox.AddEntry(Scope::User, "Swapped\\Leaf", "leaf");
+    for (const Case& c : cases) {
+        sandbox.AddEntry(Scope::User, c.entry, "Swapped Tool");
+        sandbox.AddEntry(Scope::User, std::string(c.entry) + "\\Leaf", "leaf");
+    }
     Build();
     const std::vector<RegistryDump::Root> victim = {
         {HKEY_CURRENT_USER, testsupport::Wide(scratch.PathOf("Victim")), 0, L"Victim"}};
     const RegistryDump before(victim);
-    testsupport::RegistryApiHooks hooks;
-    bool swapped = false;
-    hooks.QueryInfoKey = [&](HKEY key, LPSTR cls, LPDWORD clsLength, LPDWORD reserved,
-                             LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen,
-                             LPDWORD values, LPDWORD maxValueNameLen, LPDWORD maxValueLen,
-                             LPDWORD security, PFILETIME written) {
-        const LSTATUS status = hooks.Previous().QueryInfoKey(
-            key, cls, clsLength, reserved, subKeys, maxSubKeyLen, maxClassLen, values,
-            maxValueNameLen, maxValueLen, security, written);
-        if (!swapped && hooks.NameOf(key) == "Leaf") {
-            swapped = true;
-            HKEY entry = nullptr;
-            ::RegOpenKeyExW(HKEY_CURRENT_USER,
-                            (std::wstring(kCurrentVersion) + L"\\Uninstall\\Swapped").c_str(), 0,
-                            KEY_ALL_ACCESS, &entry);
-            EXPECT_EQ(::RegRenameKey(entry, L"Leaf", L"Leaf moved"), ERROR_SUCCESS);
-            ::RegCloseKey(entry);
-            sandbox.CreateLink(Scope::User, "Swapped\\Leaf", scratch.NativePath() + L"\\Victim");
-        }
-        return status;
-    };
-    const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Swapped"));
-    ASSERT_TRUE(swapped);
-    EXPECT_EQ(before.Differences(RegistryDump(victim)), std::vector<std::wstring>{})
-        << "the link's target stays, byte for byte";
-    EXPECT_EQ(removal.Result, TRemoval::Outcome::StillListed);
-    EXPECT_EQ(removal.Error, catalogue::kErrorKeyChanged);
-    EXPECT_EQ(removal.KeysDeleted, 1) << "the key that was checked";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        const std::string name = c.swapped.substr(c.swapped.rfind('\\') + 1);
+        testsupport::RegistryApiHooks hooks;
+        bool swapped = false;
+        hooks.QueryInfoKey = [&](HKEY key, LPSTR cls, LPDWORD clsLength, LPDWORD reserved,
+                                 LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen,
+                                 LPDWORD values, LPDWORD maxValueNameLen, LPDWORD maxValueLen,
+                                 LPDWORD security, PFILETIME written) {
+            const LSTATUS status = hooks.Previous().QueryInfoKey(
+                key, cls, clsLength, reserved, subKeys, maxSubKeyLen, maxClassLen, values,
+                maxValueNameLen, maxValueLen, security, written);
+            if (!swapped && hooks.NameOf(key) == name) {
+                swapped = true;
+                if (c.renamed) {
+                    HKEY entry = nullptr;
+                    ::RegOpenKeyExW(HKEY_CURRENT_USER,
+                                    (std::wstring(kCurrentVersion) + L"\\Uninstall\\" +
+                                     testsupport::Wide(c.entry))
+                                        .c_str(),
+                                    0, KEY_ALL_ACCESS, &entry);
+                    EXPECT_EQ(::RegRenameKey(entry, testsupport::Wide(name).c_str(),
+                                             (testsupport::Wide(name) + L" moved").c_str()),
+                              ERROR_SUCCESS);
+                    ::RegCloseKey(entry);
+                } else {
+                    testsupport::DeleteKeyNoFollow(
+                        HKEY_CURRENT_USER, std::wstring(kCurrentVersion) + L"\\Uninstall\\" +
+                                               testsupport::Wide(c.swapped));
+                }
+                sandbox.CreateLink(Scope::User, c.swapped, scratch.NativePath() + L"\\Victim");
+            }
+            return status;
+        };
+        const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, c.entry));
+        ASSERT_TRUE(swapped);
+        EXPECT_EQ(before.Differences(RegistryDump(victim)), std::vector<std::wstring>{})
+            << "the link's target stays, byte for byte";
+        EXPECT_EQ(removal.Result, TRemoval::Outcome::StillListed);
+        EXPECT_EQ(removal.Error, c.error);
+        EXPECT_EQ(removal.KeysDeleted, c.deleted) << "the keys that were checked";
+        EXPECT_TRUE(sandbox.Exists(Scope::User, c.swapped)) << "the link stays";
+        EXPECT_EQ(hooks.StillOpen(), 0u);
+    }
     EXPECT_FALSE(sandbox.Exists(Scope::User, "Swapped\\Leaf moved"));
-    EXPECT_TRUE(sandbox.Exists(Scope::User, "Swapped\\Leaf")) << "the link stays";
-    EXPECT_EQ(hooks.StillOpen(), 0u);
 }
 
 // The deletion ends by asking whether the entry is gone, below the Uninstall key that it opened
