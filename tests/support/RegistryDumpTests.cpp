@@ -1,10 +1,12 @@
 // test-lock: registry-uninstall
+// test-lock: theme
 //
 // The registry dump that the removal tests prove their claims with: read in bulk, it holds what a
 // walk key by key finds (odd names and values, volatile keys and links included), and it catches
 // one changed byte, a changed type, an added or a removed key anywhere in both hives, volatile
 // keys included. The test changes keys of its own all over both hives, hence the lock that every
-// program comparing dumps holds.
+// program comparing dumps holds; and no program may switch the visual style (which writes HKCU's
+// ThemeManager key) between the dumps it compares.
 #include "tests/support/RegistryDump.h"
 #include "tests/support/RegistrySandbox.h"
 #include "tests/support/TestPrefix.h"
