@@ -88,9 +88,25 @@ std::string TitleFromExePath(const std::string& path) {
     std::string title = path.substr(path.find_last_of('\\') + 1);
     if (auto dot = title.find('.'); dot != std::string::npos)
         title.resize(dot);
-    if (title.size() > 1)
-        ::CharLowerBuffA(title.data() + 1, static_cast<DWORD>(title.size() - 1));
-    return title;
+    // Lower case from the second character on, not the second byte: under a code page of several
+    // bytes a character (such as "\xC3\x96", O with diaeresis, in UTF-8) would be cut in two.
+    const int count =
+        ::MultiByteToWideChar(CP_ACP, 0, title.data(), static_cast<int>(title.size()), nullptr, 0);
+    if (count <= 0)
+        return title;
+    std::wstring wide(static_cast<size_t>(count), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, title.data(), static_cast<int>(title.size()), wide.data(),
+                          count);
+    // The first character may be a surrogate pair.
+    const size_t first = wide[0] >= 0xD800 && wide[0] <= 0xDBFF && wide.size() > 1 ? 2 : 1;
+    if (wide.size() <= first)
+        return title;
+    ::CharLowerBuffW(wide.data() + first, static_cast<DWORD>(wide.size() - first));
+    const int bytes =
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), count, nullptr, 0, nullptr, nullptr);
+    std::string lowered(static_cast<size_t>(std::max(bytes, 0)), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), count, lowered.data(), bytes, nullptr, nullptr);
+    return lowered;
 }
 
 TApplication::TApplication() {

@@ -5,6 +5,7 @@
 // tools would: its window, its tree, its exit code.
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/ProcessDriver.h"
+#include "tests/support/RegistrySandbox.h"
 #include "tests/support/UninstallSandbox.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +116,32 @@ TEST_F(EndToEnd, AQuitMessageFromElsewhereEndsTheProgramWithExitCodeZero) {
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(::PostThreadMessageA(::GetWindowThreadProcessId(main, nullptr), WM_QUIT, 5, 0));
     EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+// The title, which the taskbar and every error box show, lower-cases from the second character of
+// the program's file name, whatever bytes that character takes.
+TEST_F(EndToEnd, TheTitleOfACopyWhoseNameStartsWithACharacterOfSeveralBytes) {
+    wchar_t folder[MAX_PATH];
+    ASSERT_GT(::GetTempPathW(MAX_PATH, folder), 0u);
+    const std::wstring copy = std::wstring(folder) + L"\u00D6lwerk.exe";
+    ASSERT_TRUE(
+        ::CopyFileW(testsupport::Wide(testsupport::ProgramPath()).c_str(), copy.c_str(), FALSE));
+    {
+        int bytes =
+            ::WideCharToMultiByte(CP_UTF8, 0, copy.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        std::string path(static_cast<size_t>(bytes), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, copy.c_str(), -1, path.data(), bytes, nullptr, nullptr);
+        path.pop_back();
+        ChildProcess program(path);
+        HWND main = program.WaitForWindow("Ordanel.MainForm");
+        ASSERT_NE(main, nullptr);
+        wchar_t title[64] = {};
+        ::GetWindowTextW(::GetWindow(main, GW_OWNER), title, 64);
+        EXPECT_EQ(std::wstring(title), L"\u00D6lwerk");
+        ::PostMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.WaitForExit(), 0);
+    }
+    ::DeleteFileW(copy.c_str());
 }
 
 TEST(VersionResource, NamesTheProduct) {

@@ -20,6 +20,22 @@ TEST(ApplicationTitle, IsTheFileNameCutAtItsFirstDotWithTheRestInLowerCase) {
     EXPECT_EQ(framework::TitleFromExePath("C:\\a.b\\noext"), "noext");
     EXPECT_EQ(framework::TitleFromExePath("ordanel.exe"), "ordanel");
     EXPECT_EQ(framework::TitleFromExePath("C:\\x\\.hidden.exe"), "");
+    // From the second character, not the second byte (the tests run under UTF-8, as the program).
+    ASSERT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8));
+    for (auto [file, title] :
+         {std::pair{"\xC3\x96lwerk.exe", "\xC3\x96lwerk"},
+          std::pair{"\xC3\x89"
+                    "COLE.tool.exe",
+                    "\xC3\x89"
+                    "cole"},
+          std::pair{"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x84\xE3\x83\xBC\xE3\x83\xAB.exe",
+                    "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x84\xE3\x83\xBC\xE3\x83\xAB"},
+          std::pair{"C:\\\xC3\x96L\\\xF0\x9D\x90\x80"
+                    "ABC.exe",
+                    "\xF0\x9D\x90\x80"
+                    "abc"},
+          std::pair{"ORDANEL.EXE", "Ordanel"}})
+        EXPECT_EQ(framework::TitleFromExePath(file), title) << file;
 }
 
 TEST(ApplicationTitle, OfTheRunningTestProgram) {
