@@ -288,15 +288,19 @@ namespace {
 /// active window and its focused control.
 class TModalScope {
 public:
-    explicit TModalScope(HWND form)
-        : activeBefore_(::GetActiveWindow()), focusBefore_(::GetFocus()),
+    explicit TModalScope(TForm& form)
+        : form_(form), activeBefore_(::GetActiveWindow()), focusBefore_(::GetFocus()),
           cursorBefore_(Screen().Cursor()) {
         CancelMouseCapture();
         Screen().SetCursor(nullptr);
-        disabled_.emplace(form);
+        disabled_.emplace(form.Handle());
     }
     ~TModalScope() {
+        // The other windows are enabled before the form is hidden, as the system's own dialogs
+        // end: hidden first, the form would leave this program without an enabled window, and
+        // the system would give the foreground to another program's window for good.
         disabled_.reset();
+        form_.Hide();
         Screen().SetCursor(cursorBefore_);
         // Back to the window that was active. While another program has the foreground this
         // only makes it this program's active window again: it does not take the foreground.
@@ -314,6 +318,7 @@ public:
     TModalScope& operator=(const TModalScope&) = delete;
 
 private:
+    TForm& form_;
     HWND activeBefore_;
     HWND focusBefore_;
     HCURSOR cursorBefore_;
@@ -336,11 +341,9 @@ int TForm::ShowModal() {
         bool& modal;
         ~ModalFlag() { modal = false; }
     } flag{modal_};
-    TModalScope scope(Handle());
-    struct HideAtEnd {
-        TForm& form;
-        ~HideAtEnd() { form.Hide(); }
-    } hide{*this};
+    // Ends by enabling the other windows, hiding the form (not destroying it) and giving the
+    // activation and focus back, whichever way the loop ends.
+    TModalScope scope(*this);
 
     Show();
     modalResult_ = mrNone;

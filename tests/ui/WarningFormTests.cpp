@@ -284,4 +284,48 @@ TEST_F(WarningFormTest, AnswersRealClicksAndEnterAndKeepsFocusAndPlaceBetweenSho
     }
 }
 
+// The dialog ends as the system's own dialogs do: the other windows are enabled before it hides.
+// Hidden first, it would leave the program without an enabled window, and the system would give
+// the foreground to another program (Wine does not, so the order itself is checked).
+TEST_F(WarningFormTest, TheMainWindowIsEnabledAgainBeforeTheDialogHides) {
+    struct Hiding {
+        HWND main;
+        std::vector<bool> mainEnabled; // at each moment the dialog is told it hides
+    } hiding{main->Handle(), {}};
+    const SUBCLASSPROC watch = [](HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR,
+                                  DWORD_PTR data) -> LRESULT {
+        auto& h = *reinterpret_cast<Hiding*>(data);
+        if ((m == WM_WINDOWPOSCHANGING &&
+             (reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_HIDEWINDOW)) ||
+            (m == WM_SHOWWINDOW && !wp))
+            h.mainEnabled.push_back(::IsWindowEnabled(h.main) != 0);
+        return ::DefSubclassProc(w, m, wp, lp);
+    };
+    ASSERT_TRUE(
+        ::SetWindowSubclass(WarningForm->Handle(), watch, 1, reinterpret_cast<DWORD_PTR>(&hiding)));
+    testsupport::ModalDriver driver;
+    auto clickOn = [](TWinControl& c) { testsupport::ClickAt(testsupport::CentreOf(c.Handle())); };
+    struct Way {
+        const char* what;
+        std::function<void()> act;
+        int result;
+    };
+    const Way ways[] = {
+        {"Yes", [&] { clickOn(*WarningForm->cxButton2); }, 1},
+        {"No", [&] { clickOn(*WarningForm->cxButton1); }, 2},
+        {"the close box",
+         [&] { testsupport::ClickAt(testsupport::CloseBoxPoint(WarningForm->Handle())); }, 2},
+        {"the quit message", [] { ::PostQuitMessage(0); }, 2},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.what);
+        hiding.mainEnabled.clear();
+        EXPECT_EQ(driver.ShowModal(*WarningForm, way.act), way.result);
+        EXPECT_FALSE(::IsWindowVisible(WarningForm->Handle()));
+        ASSERT_FALSE(hiding.mainEnabled.empty()) << "the dialog was told it hides";
+        EXPECT_EQ(hiding.mainEnabled, std::vector<bool>(hiding.mainEnabled.size(), true));
+    }
+    ::RemoveWindowSubclass(WarningForm->Handle(), watch, 1);
+}
+
 } // namespace
