@@ -436,6 +436,7 @@ TcxCustomButton::TcxCustomButton()
 
 TcxCustomButton::~TcxCustomButton() {
     destroying_ = true;
+    themeChange_.OnThemeChanged = nullptr;
     EndMouseTracking(this);
     lookAndFeel_->OnLookAndFeelChanged = nullptr;
     lookAndFeelProperties_.reset();

@@ -299,6 +299,8 @@ private:
     bool pressedLook_ = false, focusedLook_ = false, suppressPressed_ = false;
     bool swallowClick_ = false, menuShown_ = false, mouseInside_ = false;
     bool destroying_ = false;
+    // A switch of the visual style repaints the button with the painter chosen anew.
+    lookandfeel::ThemeChangeNotifier themeChange_{[this] { Invalidate(); }};
 };
 
 /// The button of window definitions.

@@ -200,7 +200,8 @@ void TcxLookAndFeelProperties::ApplyProperty(const framework::DefinitionProperty
 
 TcxControl::TcxControl()
     : lookAndFeel_(std::make_unique<lookandfeel::TcxLookAndFeel>(this)),
-      lookAndFeelProperties_(*lookAndFeel_), cxCanvas_(Canvas()) {
+      lookAndFeelProperties_(*lookAndFeel_), cxCanvas_(Canvas()),
+      themeChange_([this] { ThemeChanged(); }) {
     lookAndFeel_->OnLookAndFeelChanged = [this](lookandfeel::TcxLookAndFeel& sender,
                                                 lookandfeel::TcxLookAndFeelValues changed) {
         LookAndFeelChanged(sender, changed);
@@ -211,6 +212,7 @@ TcxControl::~TcxControl() {
     // The window goes first: its last messages may still reach the overridden operations of a
     // derived control, which are gone by now, so none may reach this object's either.
     lookAndFeel_->OnLookAndFeelChanged = nullptr;
+    themeChange_.OnThemeChanged = nullptr;
     if (HandleAllocated())
         ::DestroyWindow(Handle());
 }
@@ -224,6 +226,11 @@ framework::TPropertyObject* TcxControl::NestedObject(std::string_view name) {
 void TcxControl::LookAndFeelChanged(lookandfeel::TcxLookAndFeel&,
                                     lookandfeel::TcxLookAndFeelValues) {
     Invalidate();
+}
+
+void TcxControl::ThemeChanged() {
+    if (HandleAllocated())
+        ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void TcxControl::MouseEnter(framework::TWinControl*) {}

@@ -10,6 +10,7 @@
 #include "framework/Controls.h"
 #include "framework/Menus.h"
 #include "lookandfeel/cxGraphics.h"
+#include "lookandfeel/ThemeManager.h"
 #include "lookandfeel/cxLookAndFeels.h"
 
 #include <windows.h>
@@ -128,6 +129,10 @@ protected:
     /// The look-and-feel's effective values named in changed have changed: repaints by default.
     virtual void LookAndFeelChanged(lookandfeel::TcxLookAndFeel& sender,
                                     lookandfeel::TcxLookAndFeelValues changed);
+    /// The desktop's visual style changed (the theme services' notice, told after their cached
+    /// theme handles were closed): repaints by default, frame included, since the painter is
+    /// chosen anew at every paint.
+    virtual void ThemeChanged();
     /// Whether WM_ERASEBKGND erases (the framework's erase) instead of being answered as done.
     virtual bool IsEraseBackgroundNeeded() const { return false; }
     /// The mouse entered or left control (this control, or the one a notification named).
@@ -148,6 +153,7 @@ private:
     std::unique_ptr<lookandfeel::TcxLookAndFeel> lookAndFeel_;
     TcxLookAndFeelProperties lookAndFeelProperties_;
     lookandfeel::TcxCanvas cxCanvas_;
+    lookandfeel::ThemeChangeNotifier themeChange_;
 };
 
 } // namespace controls

@@ -530,6 +530,55 @@ TEST_F(GroupBoxTest, TheNativeFrameIsTheThemesGroupBoxPartDrawnBelowHalfTheCapti
     }
 }
 
+// A switch of the visual style repaints the box in the new style (the theme-change notice; no
+// colour change comes with it): what the screen shows afterwards is what a fresh paint shows.
+TEST_F(GroupBoxTest, AVisualStyleSwitchRepaintsTheBoxInTheNewStyle) {
+    for (bool from : {true, false}) {
+        SCOPED_TRACE(from ? "style on, then off" : "style off, then on");
+        testsupport::ScopedVisualStyle style(from);
+        if (testsupport::VisualStyleActive() != from)
+            GTEST_SKIP() << "the visual style cannot be switched";
+        TcxGroupBox& box = Build("    Caption: \"Options\"\n"
+                                 "    Style.LookAndFeel.NativeStyle: True\n");
+        RECT r;
+        ::GetWindowRect(box.Handle(), &r);
+        // The box's own pixels: its children (system buttons) repaint themselves.
+        auto own = [&](const DibSurface& shot, int x, int y) {
+            POINT p{r.left + x, r.top + y};
+            return ::ChildWindowFromPointEx(
+                       box.Handle(),
+                       [&] {
+                           POINT c = p;
+                           ::ScreenToClient(box.Handle(), &c);
+                           return c;
+                       }(),
+                       CWP_ALL) == box.Handle()
+                       ? shot.Rgb(x, y)
+                       : COLORREF(0);
+        };
+        auto differing = [&](const DibSurface& a, const DibSurface& b) {
+            int n = 0;
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < a.width(); ++x)
+                    n += own(a, x, y) != own(b, x, y);
+            return n;
+        };
+        PumpUntil([] { return false; }, 200);
+        const auto before = testsupport::CaptureScreen(r);
+        ASSERT_TRUE(testsupport::SetVisualStyle(!from));
+        testsupport::PumpPendingMessages();
+        PumpUntil([] { return false; }, 300);
+        const auto shown = testsupport::CaptureScreen(r);
+        ::RedrawWindow(box.Handle(), nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+        PumpUntil([] { return false; }, 200);
+        const auto fresh = testsupport::CaptureScreen(r);
+        EXPECT_GT(differing(*before, *fresh), 0) << "the two styles draw the box differently";
+        EXPECT_EQ(differing(*shown, *fresh), 0) << "repainted in the new style";
+        form.reset();
+    }
+}
+
 TEST_F(GroupBoxTest, ADisabledBoxDrawsWithTheDisabledStyleAndTheDisabledThemeTextColour) {
     TcxGroupBox& box = Build("    Caption: \"Options\"\n    Style.Color: clYellow\n"
                              "    StyleDisabled.Color: clLime\n");
