@@ -361,9 +361,14 @@ int TForm::ShowModal() {
 }
 
 void TForm::FocusFirstControl() {
-    if (lastFocus_ && ::IsWindow(lastFocus_) && ::IsChild(Handle(), lastFocus_) &&
-        ::IsWindowEnabled(lastFocus_) && ::IsWindowVisible(lastFocus_)) {
-        ::SetFocus(lastFocus_);
+    // The control that had the focus, by its window now: a control whose window was made again
+    // meanwhile (a button after a colour change) has another one.
+    HWND last = lastFocus_;
+    if ((!last || !::IsWindow(last)) && lastFocusControl_ && lastFocusControl_->HandleAllocated())
+        last = lastFocusControl_->Handle();
+    if (last && ::IsWindow(last) && ::IsChild(Handle(), last) && ::IsWindowEnabled(last) &&
+        ::IsWindowVisible(last)) {
+        ::SetFocus(last);
         return;
     }
     if (HWND first = ::GetNextDlgTabItem(Handle(), nullptr, FALSE))
@@ -424,8 +429,10 @@ LRESULT TForm::WMClose() {
 LRESULT TForm::WMActivate(UINT state, bool minimized, HWND other) {
     if (state == WA_INACTIVE) {
         HWND focus = ::GetFocus();
-        if (focus && ::IsChild(Handle(), focus))
+        if (focus && ::IsChild(Handle(), focus)) {
             lastFocus_ = focus;
+            lastFocusControl_ = dynamic_cast<TWinControl*>(TWindowObject::FromWindow(focus));
+        }
         return 0;
     }
     if (!minimized && !::IsIconic(Handle())) {

@@ -171,7 +171,8 @@ private:
     bool destroying_ = false;
     bool modal_ = false;
     HWND lastFocus_ = nullptr;
-    TWinControl* activeControl_ = nullptr; // cleared by the control when it goes
+    TWinControl* lastFocusControl_ = nullptr; // the control of lastFocus_; cleared when it goes
+    TWinControl* activeControl_ = nullptr;    // cleared by the control when it goes
     friend class TWinControl;
     int modalResult_ = 0;
 };

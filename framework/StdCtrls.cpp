@@ -28,14 +28,17 @@ void TButton::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& load
 void TButton::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     params.className = "BUTTON";
-    params.style |= default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-    activeDefault_ = default_;
+    // The window shows whether the button is the active default: a window made again (after a
+    // colour change) keeps what the focus made it.
+    params.style |= activeDefault_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
 }
 
 void TButton::SetDefault(bool value) {
     default_ = value;
-    if (!HandleAllocated())
+    if (!HandleAllocated()) {
+        activeDefault_ = value; // no focus has moved yet
         return;
+    }
     // As if the focus moved again: the focused button stays the active default.
     TForm* form = TForm::FromChildWindow(Handle());
     TWinControl* focused = form ? form->ActiveControl() : nullptr;

@@ -423,6 +423,65 @@ TEST_F(ButtonTest, KindAndLookAndFeelChangesRecreateTheOwnerDrawnWindow) {
     EXPECT_TRUE(PumpUntil([&] { return clicks == 1; }));
 }
 
+// A change of the system colours rebuilds every button's window (the painter may change): the
+// button that had the focus of an inactive form gets it back when the form is activated again,
+// and it stays the active default meanwhile.
+TEST_F(ButtonTest, AColourChangeRebuildsTheWindowsAndTheFocusAndActiveDefaultStay) {
+    TcxButton& byDefault = AddButton(210, 10);
+    byDefault.SetDefault(true);
+    TcxButton& focused = AddButton(210, 40);
+    ::SetForegroundWindow(form->Handle());
+    ::SetFocus(focused.Handle());
+    ASSERT_TRUE(focused.ActiveDefault());
+    ASSERT_FALSE(byDefault.ActiveDefault());
+    testsupport::TTestForm other;
+    ::SetWindowPos(other.Handle(), HWND_TOP, 20, 300, 200, 100, SWP_SHOWWINDOW);
+    ::SetForegroundWindow(other.Handle());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == other.Handle(); }));
+    const HWND before = focused.Handle();
+    ::SendMessageA(SystemPaletteChangedWindow(), WM_SYSCOLORCHANGE, 0, 0);
+    ASSERT_NE(focused.Handle(), before) << "rebuilt";
+    EXPECT_TRUE(focused.ActiveDefault());
+    EXPECT_FALSE(byDefault.ActiveDefault());
+    ::SetForegroundWindow(form->Handle());
+    EXPECT_TRUE(PumpUntil([&] { return ::GetFocus() == focused.Handle(); }))
+        << "the focus goes back to the button that had it";
+    EXPECT_TRUE(focused.ActiveDefault());
+}
+
+// A switch of the visual style repaints the button with the painter chosen anew.
+TEST_F(ButtonTest, AVisualStyleSwitchRepaintsTheButtonInTheNewStyle) {
+    for (bool from : {true, false}) {
+        SCOPED_TRACE(from ? "style on, then off" : "style off, then on");
+        testsupport::ScopedVisualStyle style(from);
+        if (testsupport::VisualStyleActive() != from)
+            GTEST_SKIP() << "the visual style cannot be switched";
+        TcxButton& button = AddButton(210, 10 + (from ? 0 : 40));
+        button.LookAndFeel().SetNativeStyle(true);
+        MoveForm(40, 40);
+        Pump(200);
+        RECT r;
+        ::GetWindowRect(button.Handle(), &r);
+        auto differing = [](const DibSurface& a, const DibSurface& b) {
+            int n = 0;
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < a.width(); ++x)
+                    n += a.Rgb(x, y) != b.Rgb(x, y);
+            return n;
+        };
+        const auto before = testsupport::CaptureScreen(r);
+        ASSERT_TRUE(testsupport::SetVisualStyle(!from));
+        testsupport::PumpPendingMessages();
+        Pump(300);
+        const auto shown = testsupport::CaptureScreen(r);
+        ::RedrawWindow(button.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump(200);
+        const auto fresh = testsupport::CaptureScreen(r);
+        EXPECT_GT(differing(*before, *fresh), 0) << "the two styles draw the button differently";
+        EXPECT_EQ(differing(*shown, *fresh), 0) << "repainted in the new style";
+    }
+}
+
 TEST_F(ButtonTest, ADestroyedButtonIsNeverCalledByItsTrackingTimer) {
     auto button = std::make_unique<TcxButton>();
     button->SetParent(form.get());
