@@ -529,6 +529,10 @@ LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
         writer.Text() += L"\r\n";
         status = writer.Write();
     }
+    // On the disk before the header goes over the blank: a system that stops in between leaves
+    // a file without its header, never a header without the rest.
+    if (status == ERROR_SUCCESS && !CurrentFileApi().FlushFileBuffers(file))
+        status = RegFileWriter::ErrorOr(ERROR_WRITE_FAULT);
     if (status == ERROR_SUCCESS)
         status = writer.WriteHeader();
     failure = tree.Failure();

@@ -47,7 +47,9 @@ struct TBackup {
 
 /// The file name of a backup made at time of the entry shown as caption: "YYYY-MM-DD HH-MM-SS
 /// <caption>.reg", with " (<copy>)" before ".reg" from the second copy on. Characters a file name
-/// cannot hold (\ / : * ? " < > |, control characters, unpaired surrogates) become "_"; blanks at
+/// cannot hold (\ / : * ? " < > |, control characters, unpaired surrogates) and those that change
+/// the direction of the text around them (which would make the name read as another) become "_";
+/// blanks at
 /// either end and dots at the end are dropped; the caption is cut to at most 80 UTF-16 units,
 /// never inside a surrogate pair; an empty caption becomes "entry". The date in front keeps the
 /// name from ever being a device name such as "CON" or "NUL".

@@ -46,6 +46,11 @@ REGSAM ViewOf(TEntryScope scope) noexcept {
 }
 
 std::string SystemErrorText(LSTATUS error) {
+    // The catalogue's own codes, which the system has no text for.
+    if (error == kErrorKeyChanged)
+        return "A key of the entry changed after its backup was written.";
+    if (error == kErrorLinkAbove)
+        return "A registry link was found among the keys above the entry.";
     char* text = nullptr;
     const DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

@@ -76,7 +76,8 @@ struct TRemoval {
     bool Partial() const noexcept { return !Removed() && KeysDeleted > 0; }
 };
 
-/// The system's message text for a Win32 error code, without the trailing line break.
+/// The system's message text for a Win32 error code, without the trailing line break; a sentence
+/// of its own for each of the catalogue's codes (kErrorKeyChanged, kErrorLinkAbove).
 std::string SystemErrorText(LSTATUS error);
 
 class TCatalogue {

@@ -132,9 +132,9 @@ LSTATUS Win32Error(LONG status) noexcept {
     return convert ? static_cast<LSTATUS>(convert(status)) : ERROR_GEN_FAILURE;
 }
 
-// True when every "\"-separated component of path is non-empty. An empty component would make
-// RegDeleteKeyA act on a key other than the one named: "" names the base key itself, and
-// "Uninstall\" + "" names the Uninstall key.
+// True when every "\"-separated component of path is non-empty. An empty component would name
+// another key than the one meant: "" names the base key itself, and "Uninstall\" + "" names the
+// Uninstall key.
 // Separators are found character by character: under a double-byte code page the second byte of a
 // character may be 0x5C, which is no separator.
 bool HasOnlyNonEmptyComponents(const std::string& path) {
@@ -365,15 +365,28 @@ bool TRegistry::DeleteTree(const std::string& path, const TKeyStates* expected) 
         at = parent.get();
     }
     const std::string name = relative.substr(start);
-    const bool deleted = DeleteTreeBelow(at, name, L"");
-    // Whether the key is gone is asked below the parent this deletion opened as itself: the path
-    // looked up again could pass a link put above the key meanwhile and see another tree.
+    UniqueHkey key;
+    const bool deleted = DeleteTreeBelow(at, name, L"", &key);
+    // The key is gone when the key this deletion opened is deleted (by it, or meanwhile by
+    // another program) and its name is free below the parent the deletion opened as itself. The
+    // path looked up again could pass a link put above the key meanwhile and see another tree;
+    // and a key that another program renamed is still listed, under its new name.
+    bool keyDeleted = deleted;
+    if (!keyDeleted && key) {
+        TRegKeyInfo info;
+        keyDeleted = QueryInfoOf(key.get(), info) == ERROR_KEY_DELETED;
+    }
+    if (!key)
+        keyDeleted = true; // never opened: whether it is there, the name below tells
     HKEY still = nullptr;
     const LSTATUS looked = CurrentRegistryApi().OpenKeyEx(at, name.c_str(), REG_OPTION_OPEN_LINK,
                                                           KEY_QUERY_VALUE | view_, &still);
     if (looked == ERROR_SUCCESS)
         CurrentRegistryApi().CloseKey(still);
-    lastDelete_.Gone = looked == ERROR_FILE_NOT_FOUND || looked == ERROR_PATH_NOT_FOUND;
+    // A parent deleted meanwhile holds no key.
+    const bool nameFree = looked == ERROR_FILE_NOT_FOUND || looked == ERROR_PATH_NOT_FOUND ||
+                          looked == ERROR_KEY_DELETED;
+    lastDelete_.Gone = keyDeleted && nameFree;
     return deleted;
 }
 
@@ -448,11 +461,14 @@ void TRegistry::Refuse(LSTATUS status) noexcept {
 // another key. Each key is opened once, as itself (a link as the link), checked, and deleted
 // through that handle, which stays bound to that one key whatever is renamed, replaced or linked
 // around it. With the backup's records a key is checked twice: before anything below it is
-// deleted (its counts and last-write time), and just before it is deleted itself (no subkey left,
-// exactly the recorded values), so nothing is deleted that the backup does not hold.
+// deleted (its counts and last-write time), and immediately before it is deleted itself (no
+// subkey left, exactly the recorded values). The registry offers no way to make that last check
+// and the deletion one step, so a value written in the instant between them is the one write
+// that could go unnoticed; a subkey added then makes the registry refuse the deletion.
 //
 // The current key is neither used nor changed: each level works on its own handle.
-bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& name, const std::wstring& relative) {
+bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& name, const std::wstring& relative,
+                                UniqueHkey* keep) {
     HKEY opened = nullptr;
     // REG_OPTION_OPEN_LINK opens a registry symbolic link itself instead of its target.
     LSTATUS status = CurrentRegistryApi().OpenKeyEx(base, name.c_str(), REG_OPTION_OPEN_LINK,
@@ -461,21 +477,26 @@ bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& name, const std::w
         Refuse(status);
         return false;
     }
-    UniqueHkey key(opened);
+    UniqueHkey owned(opened);
+    // The caller may keep the handle, to ask afterwards what became of this key.
+    UniqueHkey& key = keep ? *keep : owned;
+    if (keep)
+        key = std::move(owned);
     const TKeyState* record = RecordOf(relative);
     if (expected_ && !record)
         return false;
     switch (KindOfKey(key.get(), status)) {
     case KeyKind::Unknown: Refuse(status); return false;
     case KeyKind::Link: {
-        // A link has no subkeys of its own; deleting it leaves its target alone.
+        // A link has no subkeys of its own, so its counts and time, compared right here, are its
+        // last check before it is deleted; deleting it leaves its target alone.
         if (record) {
             TRegKeyInfo info;
             if (status = QueryInfoOf(key.get(), info); status != ERROR_SUCCESS) {
                 Refuse(status);
                 return false;
             }
-            if (!AsRecorded(info, *record) || !ReadyToDelete(key.get(), *record))
+            if (!AsRecorded(info, *record))
                 return false;
         }
         break;
@@ -519,7 +540,12 @@ bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& name, const std::w
     }
     // The key as opened, and nothing else: a key that still has subkeys is refused.
     if (status = Win32Error(CurrentRegistryApi().NtDeleteKey(key.get())); status != ERROR_SUCCESS) {
-        Refuse(status);
+        // A subkey added in the instant since the check makes the registry refuse: that is a
+        // change, not a lack of rights.
+        TRegKeyInfo info;
+        Refuse(record && QueryInfoOf(key.get(), info) == ERROR_SUCCESS && info.NumSubKeys > 0
+                   ? kErrorKeyChanged
+                   : status);
         return false;
     }
     ++lastDelete_.KeysDeleted;

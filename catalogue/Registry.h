@@ -55,13 +55,17 @@ struct TRegKeyInfo {
     FILETIME FileTime{};
 };
 
+/// The catalogue's own error codes, with the customer bit set (bit 29), so that no code of the
+/// system can be taken for one of them.
+inline constexpr LSTATUS kCatalogueErrorBase = 0x20000000;
+
 /// The refusal of a key that changed after it was read: a value or subkey was added, removed or
 /// rewritten since (the backup was written before the deletion, so the backup would not hold it).
-inline constexpr LSTATUS kErrorKeyChanged = ERROR_RETRY;
+inline constexpr LSTATUS kErrorKeyChanged = kCatalogueErrorBase | 1;
 
 /// The refusal of a deletion that met a registry link among the keys above the one to delete: the
 /// path would lead into another tree, so nothing was deleted.
-inline constexpr LSTATUS kErrorLinkAbove = ERROR_BAD_PATHNAME;
+inline constexpr LSTATUS kErrorLinkAbove = kCatalogueErrorBase | 2;
 
 /// One value of a key, exactly as it was read.
 struct TValueRecord {
@@ -193,7 +197,9 @@ public:
 private:
     /// The base key of an operation on path; drops a leading "\" from path.
     HKEY BaseFor(std::string& path) const noexcept;
-    bool DeleteTreeBelow(HKEY base, const std::string& name, const std::wstring& relative);
+    /// keep, when given, receives the handle of the key (as it was opened, deleted or not).
+    bool DeleteTreeBelow(HKEY base, const std::string& name, const std::wstring& relative,
+                         UniqueHkey* keep = nullptr);
     /// The record of the key at relative; refuses the key and gives nullptr when there is none.
     /// Without records, nullptr.
     const TKeyState* RecordOf(const std::wstring& relative);

@@ -306,8 +306,10 @@ TEST_F(CatalogueTest, AnAbandonedViewLeavesTheOtherViewLoading) {
         };
         hooks.QueryValueEx = [&](HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                                  LPDWORD size) -> LSTATUS {
-            if (key == second)
+            if (key == second) {
+                second = nullptr; // the handle may be given again to the next entry's key
                 throw std::bad_alloc();
+            }
             return hooks.Previous().QueryValueEx(key, name, reserved, type, data, size);
         };
         TCatalogue& c = Build();

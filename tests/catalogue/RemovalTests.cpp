@@ -247,12 +247,6 @@ TEST_F(RemovalTest, ALinkAboveTheEntryStopsTheRemovalAndIsNotTakenForSuccess) {
             uninstall.insert(*out);
         return status;
     };
-    hooks.OpenKeyExW = [&](HKEY base, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY out) {
-        const LSTATUS status = hooks.Previous().OpenKeyExW(base, sub, options, sam, out);
-        if (status == ERROR_SUCCESS && std::wstring(sub) == L"Uninstall")
-            uninstall.insert(*out);
-        return status;
-    };
     hooks.QueryValueEx = [&](HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                              LPDWORD size) {
         if (uninstall.contains(key) && std::string(name) == "SymbolicLinkValue") {
@@ -261,7 +255,16 @@ TEST_F(RemovalTest, ALinkAboveTheEntryStopsTheRemovalAndIsNotTakenForSuccess) {
         }
         return hooks.Previous().QueryValueEx(key, name, reserved, type, data, size);
     };
+    int entryReads = 0; // the backup opens the entry's key to read it
+    hooks.OpenKeyExW = [&](HKEY base, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY out) {
+        const LSTATUS status = hooks.Previous().OpenKeyExW(base, sub, options, sam, out);
+        if (status == ERROR_SUCCESS && std::wstring(sub) == L"Uninstall")
+            uninstall.insert(*out);
+        entryReads += std::wstring(sub).ends_with(L"Tool");
+        return status;
+    };
     const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Tool"));
+    EXPECT_EQ(entryReads, 0) << "nothing was read";
     EXPECT_FALSE(removal.Removed());
     EXPECT_EQ(removal.Error, catalogue::kErrorLinkAbove);
     EXPECT_EQ(removal.KeysDeleted, 0);
@@ -459,39 +462,110 @@ TEST_F(RemovalTest, AKeySwappedForALinkJustBeforeItsDeletionLeavesTheLinksTarget
     EXPECT_FALSE(sandbox.Exists(Scope::User, "Swapped\\Leaf moved"));
 }
 
-// The deletion ends by asking whether the entry is gone, below the Uninstall key that it opened
-// as itself: not through the path again, which another program may have made a link into another
-// tree meanwhile (that tree may or may not hold a key of the entry's name).
-TEST_F(RemovalTest, WhetherTheEntryIsGoneIsAskedBelowItsOwnParentNotThroughThePathAgain) {
+// What another program may do at the moment the entry's key is deleted, and what the removal then
+// says. Whether the entry is gone is asked of the key the deletion opened (deleted?) and below the
+// Uninstall key it opened as itself (is the name free?): not through the path again, which may now
+// be a link into another tree, nor by the name alone, which a renamed key no longer has.
+TEST_F(RemovalTest, WhetherTheEntryIsGoneIsAskedOfItsOwnKeyAndItsOwnParent) {
+    const std::wstring uninstall = std::wstring(kCurrentVersion) + L"\\Uninstall";
     struct Case {
         const char* what;
-        bool refused;     // whether the registry refuses to delete the entry's key
-        bool decoyHasOne; // whether the tree behind the new path holds a key of its name
+        bool refused;              // whether the registry refuses to delete the entry's key
+        std::function<void()> act; // what the other program does meanwhile
+        bool removed;
+        LSTATUS error;
+        const char* stays; // the entry's key as it is left, or nothing
     };
-    for (const Case& c : {Case{"deleted, a key of its name behind the new path", false, true},
-                          Case{"refused, no key of its name behind the new path", true, false}}) {
+    std::optional<UninstallKeySwapped> swap;
+    const Case cases[] = {
+        {"deleted; the path made a link to a tree that has a key of its name", false,
+         [&] { swap.emplace(scratch.NativePath() + L"\\Decoy"); }, true, ERROR_SUCCESS, nullptr},
+        {"refused; the path made a link to a tree without one", true,
+         [&] { swap.emplace(scratch.NativePath() + L"\\Empty"); }, false,
+         LSTATUS(ERROR_ACCESS_DENIED), "Moved"},
+        {"refused; the key renamed away, where it is still listed", true,
+         [&] {
+             HKEY parent = nullptr;
+             ::RegOpenKeyExW(HKEY_CURRENT_USER, uninstall.c_str(), 0, KEY_ALL_ACCESS, &parent);
+             EXPECT_EQ(::RegRenameKey(parent, L"Moved", L"Moved away"), ERROR_SUCCESS);
+             ::RegCloseKey(parent);
+         },
+         false, LSTATUS(ERROR_ACCESS_DENIED), "Moved away"},
+        {"deleted; the Uninstall key deleted and made again", false,
+         [&] {
+             testsupport::DeleteKeyNoFollow(HKEY_CURRENT_USER, uninstall);
+             HKEY again = nullptr;
+             ::RegCreateKeyExW(HKEY_CURRENT_USER, uninstall.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                               nullptr, &again, nullptr);
+             ::RegCloseKey(again);
+         },
+         true, ERROR_SUCCESS, nullptr},
+    };
+    scratch.CreateKey("Decoy\\Moved");
+    scratch.CreateKey("Empty");
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        scratch.DeleteKey("Decoy");
-        scratch.CreateKey(c.decoyHasOne ? "Decoy\\Moved" : "Decoy");
         sandbox.AddEntry(Scope::User, "Moved", "Moved Tool");
         Build();
         testsupport::RegistryApiHooks hooks;
-        std::optional<UninstallKeySwapped> swap;
+        bool acted = false;
         hooks.NtDeleteKey = [&](HANDLE key) {
             const bool entry = hooks.NameOf(key) == "Moved";
             const LONG status = entry && c.refused ? LONG(0xC0000022L) // STATUS_ACCESS_DENIED
                                                    : hooks.Previous().NtDeleteKey(key);
-            if (entry)
-                swap.emplace(scratch.NativePath() + L"\\Decoy");
+            if (entry) {
+                c.act();
+                acted = true;
+            }
             return status;
         };
         const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Moved"));
-        ASSERT_TRUE(swap.has_value());
         swap.reset();
-        EXPECT_EQ(removal.Removed(), !c.refused);
-        EXPECT_EQ(sandbox.Exists(Scope::User, "Moved"), c.refused);
-        EXPECT_EQ(removal.Error, c.refused ? LSTATUS(ERROR_ACCESS_DENIED) : ERROR_SUCCESS);
+        ASSERT_TRUE(acted);
+        EXPECT_EQ(removal.Removed(), c.removed);
+        EXPECT_EQ(removal.Error, c.error);
+        for (const char* key : {"Moved", "Moved away"})
+            EXPECT_EQ(sandbox.Exists(Scope::User, key), c.stays && key == std::string(c.stays))
+                << key;
+        testsupport::DeleteKeyNoFollow(HKEY_CURRENT_USER, uninstall + L"\\Moved away");
     }
+}
+
+// A subkey made in the instant between a key's last check and its deletion makes the registry
+// refuse the deletion: the removal says the entry changed, not that it lacked the rights.
+TEST_F(RemovalTest, ASubkeyMadeJustBeforeTheDeletionIsToldAsAChange) {
+    sandbox.AddEntry(Scope::User, "Late", "Late Tool");
+    Build();
+    testsupport::RegistryApiHooks hooks;
+    hooks.NtDeleteKey = [&](HANDLE key) {
+        if (hooks.NameOf(key) == "Late")
+            sandbox.AddEntry(Scope::User, "Late\\Made meanwhile");
+        return hooks.Previous().NtDeleteKey(key);
+    };
+    const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Late"));
+    EXPECT_EQ(removal.Result, TRemoval::Outcome::StillListed);
+    EXPECT_EQ(removal.Error, catalogue::kErrorKeyChanged);
+    EXPECT_TRUE(sandbox.Exists(Scope::User, "Late\\Made meanwhile"));
+}
+
+// A backup that fails with a code of the system's is told as such: the catalogue's own codes
+// (a link above the entry, a changed key) are codes the system never gives.
+TEST_F(RemovalTest, ABackupFailureIsNeverTakenForOneOfTheCataloguesOwnRefusals) {
+    sandbox.AddEntry(Scope::User, "Tool", "Tool");
+    Build();
+    for (LSTATUS error : {LSTATUS(ERROR_BAD_PATHNAME), LSTATUS(ERROR_RETRY)}) {
+        SCOPED_TRACE(error);
+        backups.CreateDirectory = [error](LPCWSTR, LPSECURITY_ATTRIBUTES) {
+            ::SetLastError(static_cast<DWORD>(error));
+            return FALSE;
+        };
+        const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Tool"));
+        EXPECT_EQ(removal.Result, TRemoval::Outcome::NotBackedUp);
+        EXPECT_EQ(removal.Error, error);
+        EXPECT_NE(removal.Error, catalogue::kErrorLinkAbove);
+        EXPECT_NE(removal.Error, catalogue::kErrorKeyChanged);
+    }
+    EXPECT_TRUE(sandbox.Exists(Scope::User, "Tool"));
 }
 
 // A value written into a key after the backup read it, while the keys below it are deleted,
@@ -515,6 +589,13 @@ TEST_F(RemovalTest, AValueWrittenIntoAKeyWhileItsSubkeysAreDeletedKeepsTheKey) {
                               sizeof same);
          }},
         {"Removed", [](HKEY k) { ::RegDeleteValueW(k, L"Extra"); }},
+        {"Renamed",
+         [](HKEY k) {
+             const wchar_t same[] = L"extra";
+             ::RegDeleteValueW(k, L"Extra");
+             ::RegSetValueExW(k, L"Other", 0, REG_SZ, reinterpret_cast<const BYTE*>(same),
+                              sizeof same);
+         }},
     };
     for (const Case& c : cases) {
         sandbox.AddEntry(Scope::User, c.entry, c.entry);
