@@ -372,6 +372,15 @@ TEST_F(MainFormTest, FailureTextsNameWhatHappenedAndTheSystemsReason) {
     EXPECT_NE(link.find("a registry link was found among the keys above it"), std::string::npos);
     EXPECT_NE(link.find("nothing was deleted"), std::string::npos);
     EXPECT_EQ(link.find(linked.ErrorText), std::string::npos) << link;
+    catalogue::TRemoval replaced;
+    replaced.Error = ERROR_KEY_DELETED;
+    EXPECT_NE(ui::RemovalFailureText(replaced).find("another program deleted or replaced its key"),
+              std::string::npos);
+    catalogue::TRemoval oneChanged;
+    oneChanged.Error = catalogue::kErrorKeyChanged;
+    oneChanged.KeysDeleted = 1;
+    EXPECT_NE(ui::RemovalFailureText(oneChanged).find("1 key that the backup holds was deleted"),
+              std::string::npos);
 }
 
 std::vector<std::string> g_opened;
