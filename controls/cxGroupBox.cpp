@@ -481,6 +481,11 @@ void TcxCustomGroupBox::StyleChanged(TcxContainerStyle& style) {
     Realign();
 }
 
+void TcxCustomGroupBox::ThemeChanged() {
+    Realign();
+    TcxCustomEdit::ThemeChanged();
+}
+
 void TcxCustomGroupBox::TextChanged() {
     TcxCustomEdit::TextChanged();
     UpdateDisplayCaption();

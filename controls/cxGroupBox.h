@@ -148,6 +148,8 @@ protected:
     void CreateWnd() override;
     void CalculateViewInfo() override;
     void StyleChanged(TcxContainerStyle& style) override;
+    /// Whether the native style applies decides the area inside the frame too.
+    void ThemeChanged() override;
     void TextChanged() override;
     void FontChanged() override;
     LRESULT WMPrintClient(HDC dc, UINT flags) override;

@@ -85,28 +85,28 @@ int ShowCommandOfProcess() {
 } // namespace
 
 std::string TitleFromExePath(const std::string& path) {
-    std::string title = path.substr(path.find_last_of('\\') + 1);
-    if (auto dot = title.find('.'); dot != std::string::npos)
-        title.resize(dot);
-    // Lower case from the second character on, not the second byte: under a code page of several
-    // bytes a character (such as "\xC3\x96", O with diaeresis, in UTF-8) would be cut in two.
+    // The rule works on characters, not bytes: under a code page of several bytes a character
+    // may hold a byte that looks like "\\" (the second byte of some characters of the Far-East
+    // code pages), and lower-casing bytes from the second on cuts a first character of several
+    // bytes ("\xC3\x96", O with diaeresis, in UTF-8) in two.
     const int count =
-        ::MultiByteToWideChar(CP_ACP, 0, title.data(), static_cast<int>(title.size()), nullptr, 0);
-    if (count <= 0)
-        return title;
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, title.data(), static_cast<int>(title.size()), wide.data(),
-                          count);
-    // The first character may be a surrogate pair.
-    const size_t first = wide[0] >= 0xD800 && wide[0] <= 0xDBFF && wide.size() > 1 ? 2 : 1;
-    if (wide.size() <= first)
-        return title;
-    ::CharLowerBuffW(wide.data() + first, static_cast<DWORD>(wide.size() - first));
-    const int bytes =
-        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), count, nullptr, 0, nullptr, nullptr);
-    std::string lowered(static_cast<size_t>(std::max(bytes, 0)), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), count, lowered.data(), bytes, nullptr, nullptr);
-    return lowered;
+        ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring title(static_cast<size_t>(std::max(count, 0)), L'\0');
+    if (count > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), title.data(),
+                              count);
+    title.erase(0, title.find_last_of(L'\\') + 1);
+    if (auto dot = title.find(L'.'); dot != std::wstring::npos)
+        title.resize(dot);
+    if (title.size() > 1)
+        ::CharLowerBuffW(title.data() + 1, static_cast<DWORD>(title.size() - 1));
+    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, title.data(), static_cast<int>(title.size()),
+                                            nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(std::max(bytes, 0)), '\0');
+    if (bytes > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, title.data(), static_cast<int>(title.size()), out.data(),
+                              bytes, nullptr, nullptr);
+    return out;
 }
 
 TApplication::TApplication() {

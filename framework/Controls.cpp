@@ -176,13 +176,6 @@ TWinControl::TWinControl() {
 TWinControl::~TWinControl() {
     if (g_mouseControl == this)
         g_mouseControl = nullptr;
-    for (TWinControl* p = parent_; p; p = p->parent_)
-        if (auto* form = dynamic_cast<TForm*>(p)) {
-            if (form->activeControl_ == this)
-                form->activeControl_ = nullptr;
-            if (form->lastFocusControl_ == this)
-                form->lastFocusControl_ = nullptr;
-        }
     if (HandleAllocated())
         ::DestroyWindow(Handle());
     if (parent_) {

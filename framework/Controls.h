@@ -134,6 +134,8 @@ public:
 
     TWinControl* Parent() const noexcept { return parent_; }
     void SetParent(TWinControl* parent);
+    /// Expires when the control is destroyed, so that holders of a pointer can tell.
+    std::weak_ptr<const void> LivenessToken() const noexcept { return alive_; }
 
     /// Creates the window (under the parent's window) with the settings applied so far.
     void CreateHandle();
@@ -251,6 +253,7 @@ private:
 
     TWinControl* parent_ = nullptr;
     std::vector<TWinControl*> children_;
+    std::shared_ptr<const int> alive_ = std::make_shared<const int>(0);
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     std::string caption_;
     bool enabled_ = true, visible_ = true;

@@ -364,7 +364,8 @@ void TForm::FocusFirstControl() {
     // The control that had the focus, by its window now: a control whose window was made again
     // meanwhile (a button after a colour change) has another one.
     HWND last = lastFocus_;
-    if ((!last || !::IsWindow(last)) && lastFocusControl_ && lastFocusControl_->HandleAllocated())
+    if ((!last || !::IsWindow(last)) && !lastFocusAlive_.expired() &&
+        lastFocusControl_->HandleAllocated())
         last = lastFocusControl_->Handle();
     if (last && ::IsWindow(last) && ::IsChild(Handle(), last) && ::IsWindowEnabled(last) &&
         ::IsWindowVisible(last)) {
@@ -431,7 +432,9 @@ LRESULT TForm::WMActivate(UINT state, bool minimized, HWND other) {
         HWND focus = ::GetFocus();
         if (focus && ::IsChild(Handle(), focus)) {
             lastFocus_ = focus;
-            lastFocusControl_ = dynamic_cast<TWinControl*>(TWindowObject::FromWindow(focus));
+            lastFocusControl_ = TWinControl::FromHandle(focus);
+            lastFocusAlive_ = lastFocusControl_ ? lastFocusControl_->LivenessToken()
+                                                : std::weak_ptr<const void>();
         }
         return 0;
     }
@@ -461,13 +464,14 @@ void CollectControls(const TWinControl& parent, std::vector<TWinControl*>& out) 
 
 void TForm::FocusChanged(TWinControl* focused) {
     activeControl_ = focused;
+    activeAlive_ = focused ? focused->LivenessToken() : std::weak_ptr<const void>();
     // By window: a control told may create or destroy others.
     for (HWND window : ControlWindows(*this))
         ::SendMessageA(window, CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(focused));
 }
 
 TButton* TForm::ActiveDefaultButton() const {
-    if (auto* focused = dynamic_cast<TButton*>(activeControl_);
+    if (auto* focused = dynamic_cast<TButton*>(ActiveControl());
         focused && focused->HandleAllocated() && ::GetFocus() == focused->Handle())
         return focused;
     std::vector<TWinControl*> controls;

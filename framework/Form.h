@@ -99,7 +99,9 @@ public:
     /// whose Default is set (the first in creation order); null when there is none.
     TButton* ActiveDefaultButton() const;
     /// The control that last had the focus in this form, or null.
-    TWinControl* ActiveControl() const noexcept { return activeControl_; }
+    TWinControl* ActiveControl() const noexcept {
+        return activeAlive_.expired() ? nullptr : activeControl_;
+    }
 
     /// Set by a button with a ModalResult when it is clicked; a value other than mrNone ends
     /// ShowModal.
@@ -171,8 +173,11 @@ private:
     bool destroying_ = false;
     bool modal_ = false;
     HWND lastFocus_ = nullptr;
-    TWinControl* lastFocusControl_ = nullptr; // the control of lastFocus_; cleared when it goes
-    TWinControl* activeControl_ = nullptr;    // cleared by the control when it goes
+    // The control of lastFocus_, and the focused control; each valid while its token lives.
+    TWinControl* lastFocusControl_ = nullptr;
+    std::weak_ptr<const void> lastFocusAlive_;
+    TWinControl* activeControl_ = nullptr;
+    std::weak_ptr<const void> activeAlive_;
     friend class TWinControl;
     int modalResult_ = 0;
 };

@@ -126,6 +126,10 @@ TEST_F(EndToEnd, TheTitleOfACopyWhoseNameStartsWithACharacterOfSeveralBytes) {
     const std::wstring copy = std::wstring(folder) + L"\u00D6lwerk.exe";
     ASSERT_TRUE(
         ::CopyFileW(testsupport::Wide(testsupport::ProgramPath()).c_str(), copy.c_str(), FALSE));
+    struct Remove {
+        const std::wstring& file;
+        ~Remove() { ::DeleteFileW(file.c_str()); }
+    } remove{copy};
     {
         int bytes =
             ::WideCharToMultiByte(CP_UTF8, 0, copy.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -141,7 +145,6 @@ TEST_F(EndToEnd, TheTitleOfACopyWhoseNameStartsWithACharacterOfSeveralBytes) {
         ::PostMessageA(main, WM_CLOSE, 0, 0);
         EXPECT_EQ(program.WaitForExit(), 0);
     }
-    ::DeleteFileW(copy.c_str());
 }
 
 TEST(VersionResource, NamesTheProduct) {

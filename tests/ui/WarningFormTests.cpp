@@ -303,6 +303,11 @@ TEST_F(WarningFormTest, TheMainWindowIsEnabledAgainBeforeTheDialogHides) {
     };
     ASSERT_TRUE(
         ::SetWindowSubclass(WarningForm->Handle(), watch, 1, reinterpret_cast<DWORD_PTR>(&hiding)));
+    struct Unwatch {
+        HWND dialog;
+        SUBCLASSPROC proc;
+        ~Unwatch() { ::RemoveWindowSubclass(dialog, proc, 1); }
+    } unwatch{WarningForm->Handle(), watch};
     testsupport::ModalDriver driver;
     auto clickOn = [](TWinControl& c) { testsupport::ClickAt(testsupport::CentreOf(c.Handle())); };
     struct Way {
@@ -325,7 +330,6 @@ TEST_F(WarningFormTest, TheMainWindowIsEnabledAgainBeforeTheDialogHides) {
         ASSERT_FALSE(hiding.mainEnabled.empty()) << "the dialog was told it hides";
         EXPECT_EQ(hiding.mainEnabled, std::vector<bool>(hiding.mainEnabled.size(), true));
     }
-    ::RemoveWindowSubclass(WarningForm->Handle(), watch, 1);
 }
 
 } // namespace
