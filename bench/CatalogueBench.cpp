@@ -2,12 +2,13 @@
 //
 // For N entries in the Uninstall keys of the bench's prefix (both views of the machine and the
 // user's hive), it times TCatalogue::BuildCatalogue into a real tree view and, as the floor, the
-// same registry calls in a tight loop without any tree: for each key, open the Uninstall key,
-// enumerate it, and for each entry open it, query the size of "DisplayName", read it and close
-// it. Runs alternate, and the fastest run of
+// same registry calls in a tight loop without any tree (bench/startup/RegistryWork.h): for each
+// key, open the Uninstall key, enumerate it, and for each entry open it below the Uninstall key,
+// query the size of "DisplayName", read it and close it. Runs alternate, and the fastest run of
 // each is kept: every call is a round trip to the registry server, whose cost varies with the
 // machine's load far more than the difference measured here.
 #include "bench/Benchmarks.h"
+#include "bench/startup/RegistryWork.h"
 #include "catalogue/Catalogue.h"
 #include "framework/Form.h"
 #include "framework/TreeView.h"
@@ -88,42 +89,6 @@ private:
     std::vector<std::tuple<HKEY, REGSAM, std::string>> created_;
 };
 
-/// The registry work of one scope's load, without a tree. Returns the number of names read.
-int BareRegistryWork(HKEY root, REGSAM view) {
-    HKEY uninstall = nullptr;
-    if (::RegOpenKeyExA(root, kUninstall, 0, KEY_ALL_ACCESS | view, &uninstall) != ERROR_SUCCESS)
-        return 0;
-    DWORD count = 0, longest = 0;
-    ::RegQueryInfoKeyA(uninstall, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
-                       nullptr, nullptr, nullptr, nullptr);
-    std::vector<std::string> names;
-    std::vector<char> buffer(longest + 1);
-    for (DWORD i = 0; i < count; ++i) {
-        DWORD length = longest + 1;
-        ::RegEnumKeyExA(uninstall, i, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
-        names.emplace_back(buffer.data());
-    }
-    ::RegCloseKey(uninstall);
-    int read = 0;
-    for (const auto& name : names) {
-        HKEY entry = nullptr;
-        std::string path = std::string(kUninstall) + "\\" + name;
-        if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | view, &entry) != ERROR_SUCCESS)
-            continue;
-        DWORD type = 0, size = 0;
-        if (::RegQueryValueExA(entry, "DisplayName", nullptr, &type, nullptr, &size) ==
-                ERROR_SUCCESS &&
-            size > 0) {
-            std::string text(size, '\0');
-            ::RegQueryValueExA(entry, "DisplayName", nullptr, &type,
-                               reinterpret_cast<BYTE*>(text.data()), &size);
-            read += text[0] != 0;
-        }
-        ::RegCloseKey(entry);
-    }
-    return read;
-}
-
 double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
@@ -137,9 +102,9 @@ Result Measure(int entries, int rounds) {
     std::vector<double> builds, floors;
     for (int round = 0; round < rounds; ++round) {
         auto t0 = std::chrono::steady_clock::now();
-        int read = BareRegistryWork(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY) +
-                   BareRegistryWork(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY) +
-                   BareRegistryWork(HKEY_CURRENT_USER, 0);
+        int read = bench::ReadUninstallScope(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY) +
+                   bench::ReadUninstallScope(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY) +
+                   bench::ReadUninstallScope(HKEY_CURRENT_USER, 0);
         auto t1 = std::chrono::steady_clock::now();
         floors.push_back(Seconds(t1 - t0));
 

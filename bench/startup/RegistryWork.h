@@ -12,10 +12,10 @@ namespace bench {
 inline constexpr char kUninstallPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 /// One scope: opens its Uninstall key (ANSI functions, full access plus view), lists every subkey
-/// name, closes it, then for each name opens the entry by its path from root, asks the size of
-/// "DisplayName", reads it and closes the entry, as the catalogue does. Returns the number of
-/// non-empty names read.
-inline int ReadUninstallScope(HKEY root, REGSAM view) {
+/// name, then for each name opens the entry below the Uninstall key, asks the size of
+/// "DisplayName", reads it and closes the entry, as the catalogue does; closes the Uninstall key.
+/// Appends each non-empty name to texts when given; returns the number of non-empty names read.
+inline int ReadUninstallScope(HKEY root, REGSAM view, std::vector<std::string>* texts = nullptr) {
     const REGSAM access = KEY_ALL_ACCESS | view;
     HKEY uninstall = nullptr;
     if (::RegOpenKeyExA(root, kUninstallPath, 0, access, &uninstall) != ERROR_SUCCESS)
@@ -33,14 +33,11 @@ inline int ReadUninstallScope(HKEY root, REGSAM view) {
                             nullptr) == ERROR_SUCCESS)
             names.emplace_back(buffer.data(), length);
     }
-    ::RegCloseKey(uninstall);
     int read = 0;
-    std::string path;
     std::string text;
     for (const std::string& name : names) {
-        path.assign(kUninstallPath).append("\\").append(name);
         HKEY entry = nullptr;
-        if (::RegOpenKeyExA(root, path.c_str(), 0, access, &entry) != ERROR_SUCCESS)
+        if (::RegOpenKeyExA(uninstall, name.c_str(), 0, access, &entry) != ERROR_SUCCESS)
             continue;
         DWORD type = 0, size = 0;
         if (::RegQueryValueExA(entry, "DisplayName", nullptr, &type, nullptr, &size) ==
@@ -49,19 +46,25 @@ inline int ReadUninstallScope(HKEY root, REGSAM view) {
             text.assign(size, '\0');
             if (::RegQueryValueExA(entry, "DisplayName", nullptr, &type,
                                    reinterpret_cast<BYTE*>(text.data()), &size) == ERROR_SUCCESS &&
-                text[0] != '\0')
+                text[0] != '\0') {
                 ++read;
+                if (texts)
+                    texts->push_back(text.c_str());
+            }
         }
         ::RegCloseKey(entry);
     }
+    ::RegCloseKey(uninstall);
     return read;
 }
 
 /// Every scope the program reads: the machine's 64-bit and 32-bit views, then the current user.
-inline int ReadUninstallEntries() {
-    return ReadUninstallScope(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY) +
-           ReadUninstallScope(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY) +
-           ReadUninstallScope(HKEY_CURRENT_USER, 0);
+/// With the names read into machine and user when given.
+inline int ReadUninstallEntries(std::vector<std::string>* machine = nullptr,
+                                std::vector<std::string>* user = nullptr) {
+    return ReadUninstallScope(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, machine) +
+           ReadUninstallScope(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, machine) +
+           ReadUninstallScope(HKEY_CURRENT_USER, 0, user);
 }
 
 } // namespace bench
