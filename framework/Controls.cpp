@@ -244,11 +244,7 @@ void TWinControl::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& 
     } else if (p.name == "Align") {
         static constexpr const char* names[] = {"alNone", "alTop",   "alBottom",
                                                 "alLeft", "alRight", "alClient"};
-        const std::string& v = p.Identifier();
-        auto it = std::find(std::begin(names), std::end(names), v);
-        if (it == std::end(names))
-            p.Fail("unknown alignment " + v);
-        SetAlign(static_cast<TAlign>(it - std::begin(names)));
+        SetAlign(p.Enumerated<TAlign>(names, "alignment"));
     } else if (p.name == "DoubleBuffered") {
         SetDoubleBuffered(ParseBoolean(p));
     } else if (p.name == "Font") {

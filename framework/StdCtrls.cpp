@@ -92,11 +92,7 @@ TLabel::TLabel() {
 void TLabel::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& loader) {
     if (p.name == "Alignment") {
         static constexpr const char* names[] = {"taLeftJustify", "taRightJustify", "taCenter"};
-        const std::string& v = p.Identifier();
-        auto it = std::find(std::begin(names), std::end(names), v);
-        if (it == std::end(names))
-            p.Fail("unknown alignment " + v);
-        SetAlignment(static_cast<TAlignment>(it - std::begin(names)));
+        SetAlignment(p.Enumerated<TAlignment>(names, "alignment"));
     } else if (p.name == "WordWrap") {
         SetWordWrap(ParseBoolean(p));
     } else if (p.name == "AutoSize") {

@@ -20,6 +20,8 @@
 // line.
 #pragma once
 
+#include "framework/NamedValues.h"
+
 #include <windows.h>
 
 #include <string>
@@ -49,6 +51,15 @@ struct DefinitionProperty {
     void ExpectCount(size_t count) const;
     /// Throws EDefinitionError "<source> line N: <what>".
     [[noreturn]] void Fail(const std::string& what) const;
+    /// The identifier at index as a value of Enum, names being the enumeration's identifiers in
+    /// the order of its values; fails with "unknown <what> <identifier>" for any other.
+    template <typename Enum, size_t N>
+    Enum Enumerated(const char* const (&names)[N], const char* what, size_t index = 0) const {
+        const std::string& identifier = Identifier(index);
+        if (const std::optional<Enum> value = ValueOfName<Enum>(names, identifier))
+            return *value;
+        Fail(std::string("unknown ") + what + " " + identifier);
+    }
 
     std::string source; // where the definition came from, for messages
 };
