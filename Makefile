@@ -5,13 +5,13 @@ PREFIX_FOR_TESTS = $(BUILD)/wineprefix
 CONFIGURE = [ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) \
 	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 
-.PHONY: all setup program build run test bench format clean
+.PHONY: all setup program build run test bench dist format clean
 
 all: build
 
 # Everything a command of this file needs.
 setup:
-	@tools/setup.sh $(BUILD) run test format
+	@tools/setup.sh $(BUILD) run test dist format
 
 # The program alone, with what it needs.
 program:
@@ -34,6 +34,12 @@ run: program
 
 bench: build
 	@tools/under-wine.sh $(BUILD)/benchprefix tools/winerun $(BUILD)/benchprefix $(BUILD)/bench/ordanel_bench.exe
+
+# The release: dist/Ordanel-<version>-win64.zip and its .sha256.
+dist:
+	@tools/setup.sh $(BUILD) dist
+	@$(CONFIGURE)
+	@cmake --build $(BUILD) -j$(JOBS) --target dist -- --no-print-directory
 
 format:
 	@tools/setup.sh $(BUILD) format

@@ -8,6 +8,8 @@
 #include "tests/support/RegistrySandbox.h"
 #include "tests/support/UninstallSandbox.h"
 
+#include "OrdanelVersion.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -147,18 +149,43 @@ TEST_F(EndToEnd, TheTitleOfACopyWhoseNameStartsWithACharacterOfSeveralBytes) {
     }
 }
 
-TEST(VersionResource, NamesTheProduct) {
+TEST(VersionResource, NamesTheProductAndItsMakerAtTheOneVersion) {
     const std::string path = testsupport::ProgramPath();
     DWORD ignored = 0;
     std::vector<char> info(::GetFileVersionInfoSizeA(path.c_str(), &ignored));
     ASSERT_FALSE(info.empty());
     ASSERT_TRUE(
         ::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
-    char* name = nullptr;
+    const std::string version = ORDANEL_VERSION_TEXT ".0";
+    const struct {
+        const char* field;
+        std::string expected;
+    } fields[] = {
+        {"CompanyName", "Tarvelin"},
+        {"LegalCopyright", "Copyright (c) 2026 The Ordanel authors. MIT licence."},
+        {"FileDescription", "Ordanel"},
+        {"ProductName", "Ordanel"},
+        {"FileVersion", version},
+        {"ProductVersion", version},
+    };
+    for (const auto& [field, expected] : fields) {
+        char* text = nullptr;
+        UINT length = 0;
+        const std::string query = std::string("\\StringFileInfo\\040904B0\\") + field;
+        ASSERT_TRUE(
+            ::VerQueryValueA(info.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
+            << field;
+        EXPECT_EQ(std::string(text), expected) << field;
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(::VerQueryValueA(info.data(), "\\StringFileInfo\\040904B0\\ProductName",
-                                 reinterpret_cast<void**>(&name), &length));
-    EXPECT_STREQ(name, "Ordanel");
+    ASSERT_TRUE(::VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    const DWORD high = MAKELONG(ORDANEL_VERSION_MINOR, ORDANEL_VERSION_MAJOR);
+    const DWORD low = MAKELONG(0, ORDANEL_VERSION_PATCH);
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
 }
 
 TEST(StartupFailure, UnreadableWindowDefinitionIsReportedAndExitsWithCodeOne) {
