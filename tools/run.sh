@@ -36,24 +36,11 @@ shot=$build/ordanel-screenshot.png
 "$here/winerun" "$WINEPREFIX" "$exe" &
 pid=$!
 
-# The main window: the largest of the program's visible windows (the zero-size application
-# window is mapped as a 1 x 1 window).
-main_window() {
-    local best="" area=0 w
-    for w in $(xdotool search --onlyvisible --classname 'ordanel.exe' 2>/dev/null || true); do
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        if [ $((WIDTH * HEIGHT)) -gt "$area" ]; then
-            area=$((WIDTH * HEIGHT))
-            best=$w
-        fi
-    done
-    [ "$area" -gt 100 ] && echo "$best"
-    return 0
-}
+. "$here/program-windows.sh"
 
 window=""
 for _ in $(seq 1 150); do
-    window=$(main_window)
+    window=$(largest_window)
     [ -n "$window" ] && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.2
@@ -64,9 +51,7 @@ if [ -z "$window" ]; then
     exit 1
 fi
 sleep 1
-# The window's own area of the screen: frame and client.
-eval "$(xdotool getwindowgeometry --shell "$window")"
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shot"
+shoot "$window" "$shot"
 echo "Screenshot of the main window: $shot"
 
 # Alt+F4, as a user closes it. Without a window manager xdotool cannot activate a window, but it

@@ -26,33 +26,7 @@ theme='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
     /d 'C:\windows\resources\themes\light\light.msstyles' /f >/dev/null
 mkdir -p "$out"
 
-visible_windows() {
-    xdotool search --onlyvisible --classname 'ordanel.exe' 2>/dev/null || true
-}
-
-# The largest of the program's visible windows other than those named (the zero-size application
-# window is mapped as a 1 x 1 window).
-largest_window() {
-    local best="" area=0 w
-    for w in $(visible_windows); do
-        printf '%s\n' "$@" | grep -qx "$w" && continue
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        if [ $((WIDTH * HEIGHT)) -gt "$area" ]; then
-            area=$((WIDTH * HEIGHT))
-            best=$w
-        fi
-    done
-    [ "$area" -gt 100 ] && echo "$best"
-    return 0
-}
-
-# The window's own area of the screen: frame and client, nothing around it.
-shoot() {
-    local window=$1 file=$2
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$file"
-    echo "screenshots: $file"
-}
+. "$here/program-windows.sh"
 
 "$here/winerun" "$WINEPREFIX" "$exe" &
 pid=$!
@@ -70,6 +44,7 @@ xdotool windowfocus "$main" 2>/dev/null || true
 xdotool key Down
 sleep 0.5
 shoot "$main" "$out/main-window.png"
+echo "screenshots: $out/main-window.png"
 # Shift+Tab reaches Remove (first in tab order), Enter presses it; the dialog opens.
 xdotool key shift+Tab Return
 dialog=""
@@ -81,6 +56,7 @@ done
 [ -n "$dialog" ] || { echo "screenshots: the dialog did not appear" >&2; exit 1; }
 sleep 1
 shoot "$dialog" "$out/warning-dialog.png"
+echo "screenshots: $out/warning-dialog.png"
 # "No" (Tab from "Yes", then Enter), then Alt+F4 on the main window.
 xdotool key Tab Return
 sleep 0.5
