@@ -1,8 +1,8 @@
 #include "framework/Application.h"
 
+#include "framework/Controls.h"
 #include "framework/ExceptionReport.h"
 #include "framework/Exceptions.h"
-#include "framework/Form.h"
 #include "framework/WindowObject.h"
 
 #if defined(__GNUC__)
@@ -116,6 +116,7 @@ TApplication::TApplication() {
 
     window_ = std::make_unique<TApplicationWindow>(title_);
     g_application = this;
+    SetReportOwner(Handle(), title_);
 }
 
 TApplication::~TApplication() {
@@ -123,9 +124,13 @@ TApplication::~TApplication() {
     mainForm_ = nullptr;
     while (!forms_.empty())
         forms_.pop_back();
-    window_.reset();
     if (g_application == this)
+        SetReportOwner(nullptr, title_);
+    window_.reset();
+    if (g_application == this) {
         g_application = nullptr;
+        SetReportOwner(nullptr, std::string());
+    }
 }
 
 HWND TApplication::Handle() const noexcept {
@@ -136,23 +141,44 @@ TApplication* Application() noexcept {
     return g_application;
 }
 
-void TApplication::AddForm(std::unique_ptr<TForm> form) {
-    TForm* added = form.get();
+void TApplication::AddForm(std::unique_ptr<TWinControl> form) {
+    TWinControl* added = form.get();
     forms_.push_back(std::move(form));
     if (!mainForm_)
         mainForm_ = added;
 }
 
-void TApplication::RemoveForm(TForm* form) noexcept {
+void TApplication::RemoveForm(TWinControl* form) noexcept {
     if (mainForm_ == form)
         mainForm_ = nullptr;
-    auto it = std::find_if(forms_.begin(), forms_.end(),
-                           [form](const std::unique_ptr<TForm>& f) { return f.get() == form; });
+    auto it =
+        std::find_if(forms_.begin(), forms_.end(),
+                     [form](const std::unique_ptr<TWinControl>& f) { return f.get() == form; });
     if (it == forms_.end())
         return;
     // Out of the list before it goes, so that nothing running during its destruction finds it.
-    std::unique_ptr<TForm> owned = std::move(*it);
+    std::unique_ptr<TWinControl> owned = std::move(*it);
     forms_.erase(it);
+}
+
+void TApplication::AddMessageFilter(TMessageFilter& filter) {
+    if (std::find(filters_.begin(), filters_.end(), &filter) == filters_.end())
+        filters_.push_back(&filter);
+}
+
+void TApplication::RemoveMessageFilter(TMessageFilter& filter) noexcept {
+    std::erase(filters_, &filter);
+}
+
+bool TApplication::PreTranslateMessage(MSG& message) {
+    // A filter may remove others, or itself, while it handles a message (a form that a key
+    // closes and destroys): the filters are those of the start, less those removed meanwhile.
+    const std::vector<TMessageFilter*> filters = filters_;
+    for (TMessageFilter* filter : filters)
+        if (std::find(filters_.begin(), filters_.end(), filter) != filters_.end() &&
+            filter->PreTranslateMessage(message))
+            return true;
+    return false;
 }
 
 void TApplication::Run() {
@@ -180,8 +206,7 @@ bool TApplication::ProcessMessage() {
         return true;
     }
     try {
-        TForm* form = TForm::FromChildWindow(msg.hwnd);
-        if (!form || !form->IsDialogKey(msg)) {
+        if (!PreTranslateMessage(msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }

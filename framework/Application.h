@@ -1,8 +1,10 @@
 // Application.h - the application object: title, the hidden application window, the forms it
-// owns, the message loop and the terminate request.
+// owns, the message loop with its message filters, and the terminate request.
 //
 // Classes in this file:
-//   TApplication  one per process (see Application())
+//   TMessageFilter  what the message loop asks before it translates and dispatches a message (a
+//                   form gives its dialog keys their meaning there)
+//   TApplication    one per process (see Application())
 //
 // Functions: TitleFromExePath (the title rule), StartupErrorText / ShowStartupError (the report of
 // an exception that escapes start-up).
@@ -17,8 +19,20 @@
 
 namespace framework {
 
-class TForm;
+class TWinControl;
 class TApplicationWindow;
+
+/// Registered with the application (TApplication::AddMessageFilter), sees every message the loop
+/// takes from the queue before it is translated and dispatched.
+class TMessageFilter {
+public:
+    /// True when the filter handled the message: it is then neither translated nor dispatched,
+    /// and no other filter sees it.
+    virtual bool PreTranslateMessage(MSG& message) = 0;
+
+protected:
+    ~TMessageFilter() = default;
+};
 
 /// The application title for an executable path (ANSI): the part after the last "\", cut at its
 /// first ".", every character after the first in lower case ("C:\X\SWEEP.EXE" gives "Sweep").
@@ -57,9 +71,15 @@ public:
         }
         return form;
     }
-    /// Takes ownership of a form; the first one becomes the main form.
-    void AddForm(std::unique_ptr<TForm> form);
-    TForm* MainForm() const noexcept { return mainForm_; }
+    /// Takes ownership of a form (a top-level window); the first one becomes the main form.
+    void AddForm(std::unique_ptr<TWinControl> form);
+    TWinControl* MainForm() const noexcept { return mainForm_; }
+
+    /// The loop asks filter about every message from now on, in the order of registration, until
+    /// it is removed. Registering a filter twice has it asked once.
+    void AddMessageFilter(TMessageFilter& filter);
+    /// The loop no longer asks filter; nothing happens when it is not registered.
+    void RemoveMessageFilter(TMessageFilter& filter) noexcept;
 
     /// Shows the main form with the process's show command and runs the message loop until the
     /// quit message has been taken.
@@ -70,7 +90,8 @@ public:
     /// The process's exit code: always 0, whatever code a quit message carried.
     int ExitCode() const noexcept { return 0; }
 
-    /// Takes and dispatches one message if there is one; false when the queue was empty.
+    /// Takes one message if there is one and, unless a message filter handles it, translates and
+    /// dispatches it; false when the queue was empty.
     bool ProcessMessage();
     /// Handles one message, waiting for one when the queue is empty.
     void HandleMessage();
@@ -79,13 +100,16 @@ public:
 
 private:
     /// Destroys a form of the list; it is no longer the main form.
-    void RemoveForm(TForm* form) noexcept;
+    void RemoveForm(TWinControl* form) noexcept;
+    /// Asks the filters in turn; true when one of them handled the message.
+    bool PreTranslateMessage(MSG& message);
 
     std::string title_;
     std::unique_ptr<TApplicationWindow> window_;
     UniqueIcon icon_;
-    std::vector<std::unique_ptr<TForm>> forms_;
-    TForm* mainForm_ = nullptr;
+    std::vector<std::unique_ptr<TWinControl>> forms_;
+    TWinControl* mainForm_ = nullptr;
+    std::vector<TMessageFilter*> filters_;
     bool terminated_ = false;
 };
 

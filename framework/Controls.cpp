@@ -2,7 +2,6 @@
 
 #include "framework/ExceptionReport.h"
 #include "framework/Exceptions.h"
-#include "framework/Form.h"
 #include "framework/Screen.h"
 
 #include <windowsx.h>
@@ -555,10 +554,33 @@ LRESULT TWinControl::CMDialogChar(WORD, LPARAM) {
 
 LRESULT TWinControl::WMSetFocus(HWND previous) {
     LRESULT result = DefaultHandler(WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
-    if (TForm* form = TForm::FromChildWindow(Handle()); form && form != this)
-        form->FocusChanged(this);
+    if (TWinControl* top = TopLevelWindow(); top && top != this)
+        top->FocusChanged(this);
     return result;
 }
+
+// --- The top-level window -----------------------------------------------------------------------
+
+const TWinControl& TWinControl::TopLevelParent() const noexcept {
+    const TWinControl* top = this;
+    while (top->parent_)
+        top = top->parent_;
+    return *top;
+}
+
+TWinControl* TWinControl::TopLevelWindow() const noexcept {
+    return HandleAllocated() ? FromHandle(::GetAncestor(Handle(), GA_ROOT)) : nullptr;
+}
+
+void TWinControl::Show(int command) {
+    visible_ = true;
+    if (HandleAllocated())
+        ::ShowWindow(Handle(), command);
+}
+
+void TWinControl::FocusChanged(TWinControl*) {}
+
+void TWinControl::ModalResultChosen(int) noexcept {}
 
 // --- Properties ---------------------------------------------------------------------------------
 

@@ -192,6 +192,29 @@ public:
     /// The mouse is over the control (between CM_MOUSEENTER and CM_MOUSELEAVE).
     bool MouseInControl() const noexcept { return mouseInControl_; }
 
+    /// The control at the top of the Parent() chain: this one when it has no parent.
+    const TWinControl& TopLevelParent() const noexcept;
+    /// The framework control of the top-level window that holds this control's window (this
+    /// control when its window is top-level), or null when there is none.
+    TWinControl* TopLevelWindow() const noexcept;
+    /// Whether this control's events may reach their handlers: asked of the top-level parent
+    /// (AcceptsEvents), since handlers belong to the form, which may be going already.
+    bool EventsAllowed() const noexcept { return TopLevelParent().AcceptsEvents(); }
+
+    // What the controls inside a top-level window ask of it (TopLevelParent, TopLevelWindow). A
+    // form overrides these; the answers here are those of a window that is no form.
+
+    /// Shows the window with a ShowWindow command.
+    virtual void Show(int command = SW_SHOWNORMAL);
+    /// False once the handlers of the controls inside must no longer be called.
+    virtual bool AcceptsEvents() const noexcept { return true; }
+    /// The focus moved to focused, a control inside (null: none).
+    virtual void FocusChanged(TWinControl* focused);
+    /// The control inside that last had the focus, or null.
+    virtual TWinControl* ActiveControl() const noexcept { return nullptr; }
+    /// A button inside that carries a modal result was clicked.
+    virtual void ModalResultChosen(int result) noexcept;
+
     /// Draws the parent's image of the area under this control into dc, in this control's client
     /// coordinates: the parent erases and prints its client area into it (as the theme library's
     /// DrawThemeParentBackground does), clipped to rect (the whole client area when null).

@@ -1,10 +1,9 @@
 #include "framework/ExceptionReport.h"
 
-#include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/TaskWindows.h"
 
-#include <windows.h>
+#include <utility>
 
 namespace framework {
 
@@ -15,11 +14,13 @@ std::string WithFullStop(std::string message) {
 }
 
 namespace {
+HWND g_reportOwner = nullptr;
+std::string g_reportTitle;
+
 void ShowReportBox(const std::string& message) noexcept {
     try {
-        TApplication* app = Application();
-        HWND owner = app ? app->Handle() : nullptr;
-        std::string title = app ? app->Title() : std::string();
+        HWND owner = g_reportOwner;
+        std::string title = g_reportTitle;
         // The box is modal to the application window only (the box disables its owner itself);
         // the other windows of the program are disabled for its time, as a task-modal box would
         // do.
@@ -35,6 +36,11 @@ void ShowReportBox(const std::string& message) noexcept {
     }
 }
 } // namespace
+
+void SetReportOwner(HWND owner, std::string title) noexcept {
+    g_reportOwner = owner;
+    g_reportTitle = std::move(title);
+}
 
 void ShowExceptionMessage(const std::string& message) noexcept {
     CancelMouseCapture();

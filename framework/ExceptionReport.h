@@ -2,8 +2,11 @@
 //
 // Every window procedure, timer and callback of the program runs its work inside
 //     try { ... } catch (...) { framework::HandleException(); }
-// so that no exception crosses into the system.
+// so that no exception crosses into the system. The report box belongs to the window that the
+// application names as the reports' owner (SetReportOwner), and bears its title.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 
@@ -20,6 +23,10 @@ std::string WithFullStop(std::string message);
 /// window, captioned with the application title, while the program's other windows are disabled.
 /// Never throws.
 void HandleException() noexcept;
+
+/// The window that owns the report boxes from now on, and their caption; the application names
+/// its own window and title while it exists (null and empty: no owner, no caption).
+void SetReportOwner(HWND owner, std::string title) noexcept;
 
 /// Shows the report box for a message (the full-stop rule applied). Never throws.
 void ShowExceptionMessage(const std::string& message) noexcept;

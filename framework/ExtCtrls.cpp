@@ -1,6 +1,5 @@
 #include "framework/ExtCtrls.h"
 
-#include "framework/Form.h"
 #include "framework/Jpeg.h"
 
 #include <windowsx.h>
@@ -110,7 +109,7 @@ LRESULT TImage::WMLButtonUp(POINT point) {
 }
 
 void TImage::Click() {
-    if (!EventsAllowed(*this))
+    if (!EventsAllowed())
         return;
     if (OnClick)
         OnClick(this);

@@ -41,26 +41,13 @@ TForm::TForm(std::string className) : className_(std::move(className)) {
 
 TForm::~TForm() {
     destroying_ = true;
+    if (TApplication* application = Application())
+        application->RemoveMessageFilter(*this);
     if (HandleAllocated())
         ::DestroyWindow(Handle());
     // Controls go newest first; their windows went with the form's.
     while (!components_.empty())
         components_.pop_back();
-}
-
-bool EventsAllowed(const TWinControl& control) noexcept {
-    const TWinControl* top = &control;
-    while (top->Parent())
-        top = top->Parent();
-    auto* form = dynamic_cast<const TForm*>(top);
-    return !form || !form->Destroying();
-}
-
-TForm* TForm::FromChildWindow(HWND window) noexcept {
-    if (!window)
-        return nullptr;
-    HWND root = ::GetAncestor(window, GA_ROOT);
-    return dynamic_cast<TForm*>(FromHandle(root));
 }
 
 TComponent* TForm::FindComponent(const std::string& name) const {
@@ -177,6 +164,8 @@ void TForm::CreateFromDefinition() {
     for (const auto& p : definition.properties)
         ApplyDefinitionProperty(*this, p, *this);
     CreateHandle();
+    if (TApplication* application = Application())
+        application->AddMessageFilter(*this);
     // AdjustWindowRectEx does not know about wrapped menus or themed frames; make the client
     // area exactly the stored size.
     if (clientWidth_ > 0 || clientHeight_ > 0) {
@@ -403,6 +392,11 @@ bool TForm::IsDialogKey(MSG& msg) {
                 return true;
     }
     return ::IsDialogMessageA(Handle(), &msg) != 0;
+}
+
+bool TForm::PreTranslateMessage(MSG& msg) {
+    return msg.hwnd && HandleAllocated() && ::GetAncestor(msg.hwnd, GA_ROOT) == Handle() &&
+           IsDialogKey(msg);
 }
 
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

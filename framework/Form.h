@@ -9,7 +9,9 @@
 //                    inside a guard of its own. TApplication::CreateForm runs it once the form is
 //                    known to the application.
 //                    Keys: Tab moves between controls, Enter presses the active default button,
-//                    Escape the button whose Cancel is set.
+//                    Escape the button whose Cancel is set; the form sees them as a message
+//                    filter of the application, before they are dispatched. It answers its
+//                    controls' questions to their top-level window (TWinControl's hooks).
 //                    ShowModal shows the form as the only usable window of the program until
 //                    its ModalResult is set; the form is hidden again, not destroyed.
 //   TStandaloneForm  a form built at once, outside the application's forms (tests, benchmarks)
@@ -18,6 +20,7 @@
 // top-level window.
 #pragma once
 
+#include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/Exceptions.h"
 
@@ -53,7 +56,7 @@ private:
     int previous_;
 };
 
-class TForm : public TWinControl, public TDefinitionLoader {
+class TForm : public TWinControl, public TDefinitionLoader, public TMessageFilter {
 public:
     ~TForm() override;
 
@@ -66,7 +69,7 @@ public:
 
     /// Shows the window with a ShowWindow command; the first showing of a form positioned at the
     /// screen centre centres it first.
-    void Show(int command = SW_SHOWNORMAL);
+    void Show(int command = SW_SHOWNORMAL) override;
     /// Hides the window; the control that has the focus gets it again at the next showing (the
     /// form notes it when it becomes inactive).
     void Hide();
@@ -85,21 +88,24 @@ public:
     /// Gives a queued message the dialog keyboard handling (Tab between controls); true when the
     /// message was handled there.
     bool IsDialogKey(MSG& msg);
-    /// The form whose window is window or contains it, or null.
-    static TForm* FromChildWindow(HWND window) noexcept;
+    /// The application's loop asks the form about every message: the messages of the form's
+    /// windows get the dialog keyboard handling (IsDialogKey).
+    bool PreTranslateMessage(MSG& msg) override;
     /// The component of this form with that name, or null.
     TComponent* FindComponent(const std::string& name) const;
     /// True from the start of the form's destruction: events are no longer delivered.
     bool Destroying() const noexcept { return destroying_; }
+    /// False once the form is being destroyed (Destroying).
+    bool AcceptsEvents() const noexcept override { return !destroying_; }
 
     /// Tells every control of the form that the focus moved to focused (CM_FOCUSCHANGED), so
     /// that buttons learn whether they are the active default button now.
-    void FocusChanged(TWinControl* focused);
+    void FocusChanged(TWinControl* focused) override;
     /// The button that Enter presses: the focused control if it is a button, else the button
     /// whose Default is set (the first in creation order); null when there is none.
     TButton* ActiveDefaultButton() const;
     /// The control that last had the focus in this form, or null.
-    TWinControl* ActiveControl() const noexcept {
+    TWinControl* ActiveControl() const noexcept override {
         return activeAlive_.expired() ? nullptr : activeControl_;
     }
 
@@ -107,6 +113,8 @@ public:
     /// ShowModal.
     int ModalResult() const noexcept { return modalResult_; }
     void SetModalResult(int result) noexcept { modalResult_ = result; }
+    /// A button's modal result becomes the form's.
+    void ModalResultChosen(int result) noexcept override { SetModalResult(result); }
 
     int ClientWidth() const noexcept { return clientWidth_; }
     int ClientHeight() const noexcept { return clientHeight_; }
@@ -191,9 +199,5 @@ public:
         this->CreateFromDefinition();
     }
 };
-
-/// False once the form that holds control is being destroyed; controls test it before they call
-/// an event handler, since handlers belong to the (possibly already gone) derived form.
-bool EventsAllowed(const TWinControl& control) noexcept;
 
 } // namespace framework

@@ -1,7 +1,5 @@
 #include "framework/StdCtrls.h"
 
-#include "framework/Form.h"
-
 #include <algorithm>
 #include <iterator>
 
@@ -40,8 +38,8 @@ void TButton::SetDefault(bool value) {
         return;
     }
     // As if the focus moved again: the focused button stays the active default.
-    TForm* form = TForm::FromChildWindow(Handle());
-    TWinControl* focused = form ? form->ActiveControl() : nullptr;
+    TWinControl* top = TopLevelWindow();
+    TWinControl* focused = top ? top->ActiveControl() : nullptr;
     CMFocusChanged(focused && focused->HandleAllocated() && ::GetFocus() == focused->Handle()
                        ? focused
                        : nullptr);
@@ -73,11 +71,11 @@ LRESULT TButton::CNCommand(WORD code) {
 }
 
 void TButton::Click() {
-    if (!EventsAllowed(*this))
+    if (!EventsAllowed())
         return;
     if (modalResult_ != 0)
-        if (TForm* form = TForm::FromChildWindow(Handle()))
-            form->SetModalResult(modalResult_);
+        if (TWinControl* top = TopLevelWindow())
+            top->ModalResultChosen(modalResult_);
     if (OnClick)
         OnClick(this);
 }

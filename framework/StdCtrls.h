@@ -33,7 +33,7 @@ public:
     /// Escape presses this button.
     bool Cancel() const noexcept { return cancel_; }
     void SetCancel(bool value) noexcept { cancel_ = value; }
-    /// Given to the form (TForm::SetModalResult) when the button is clicked; 0: none.
+    /// Given to the top-level window (a form's ModalResult) when the button is clicked; 0: none.
     int ModalResult() const noexcept { return modalResult_; }
     void SetModalResult(int value) noexcept { modalResult_ = value; }
     /// Whether the button is its form's active default button now.

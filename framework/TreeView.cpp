@@ -1,7 +1,6 @@
 #include "framework/TreeView.h"
 
 #include "framework/Exceptions.h"
-#include "framework/Form.h"
 #include "framework/ImageList.h"
 
 namespace framework {
@@ -65,7 +64,7 @@ void TTreeNode::Expand() {
 void TTreeNode::Collapse() {
     // The control does not notify collapses asked by a program; ask the handler here.
     bool allow = true;
-    if (owner_.OnCollapsing && EventsAllowed(owner_))
+    if (owner_.OnCollapsing && owner_.EventsAllowed())
         owner_.OnCollapsing(&owner_, this, allow);
     if (allow)
         ::SendMessageA(owner_.Handle(), TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item_));
@@ -296,7 +295,7 @@ LRESULT TTreeView::CNNotify(NMHDR& header) {
 }
 
 LRESULT TTreeView::TVNSelChanged(HTREEITEM item) {
-    if (OnChange && EventsAllowed(*this))
+    if (OnChange && EventsAllowed())
         OnChange(this, NodeFromItem(item));
     return 0;
 }
@@ -305,7 +304,7 @@ LRESULT TTreeView::TVNItemExpanding(UINT action, HTREEITEM item) {
     if (!(action & TVE_COLLAPSE))
         return FALSE;
     bool allow = true;
-    if (OnCollapsing && EventsAllowed(*this))
+    if (OnCollapsing && EventsAllowed())
         OnCollapsing(this, NodeFromItem(item), allow);
     if (!allow) {
         refusedCollapse_.insert(item);

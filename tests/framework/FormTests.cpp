@@ -231,7 +231,7 @@ public:
 TEST_F(FormTest, CreateFormKnowsTheFormBeforeItsCreationHandlerRuns) {
     TTestFormBase* main = nullptr;
     TDerivedTestForm* second = nullptr;
-    framework::TForm* mainSeen = nullptr;
+    framework::TWinControl* mainSeen = nullptr;
     framework::TForm* referenceSeen = nullptr;
     TTestFormBase::NextCreateAction = [&] {
         mainSeen = framework::Application()->MainForm();
