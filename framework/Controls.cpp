@@ -8,43 +8,15 @@
 
 #include <algorithm>
 #include <iterator>
-#include <map>
 #include <utility>
 
 namespace framework {
 
 namespace {
 
-int g_nextControlId = 100;
+int g_nextControlId = 100; // below 100 lie IDOK, IDCANCEL and the other dialog answers
 // The control between its CM_MOUSEENTER and CM_MOUSELEAVE, if any.
-TWinControl* g_mouseControl = nullptr; // below 100 lie IDOK, IDCANCEL and the other dialog answers
-
-std::map<std::string, ComponentFactory>& ClassRegistry() {
-    static std::map<std::string, ComponentFactory> registry;
-    return registry;
-}
-
-struct NamedColor {
-    const char* name;
-    TColor color;
-};
-constexpr NamedColor kColorNames[] = {
-    {"clBlack", clBlack},         {"clMaroon", clMaroon},
-    {"clGreen", clGreen},         {"clOlive", clOlive},
-    {"clNavy", clNavy},           {"clPurple", clPurple},
-    {"clTeal", clTeal},           {"clGray", clGray},
-    {"clSilver", clSilver},       {"clRed", clRed},
-    {"clLime", clLime},           {"clYellow", clYellow},
-    {"clBlue", clBlue},           {"clFuchsia", clFuchsia},
-    {"clAqua", clAqua},           {"clWhite", clWhite},
-    {"clNone", clNone},           {"clDefault", clDefault},
-    {"clWindow", clWindow},       {"clWindowText", clWindowText},
-    {"clBtnFace", clBtnFace},     {"clBtnText", clBtnText},
-    {"clBtnShadow", clBtnShadow}, {"clBtnHighlight", clBtnHighlight},
-    {"clHighlight", clHighlight}, {"clHighlightText", clHighlightText},
-    {"clGrayText", clGrayText},   {"clInfoBk", clInfoBk},
-    {"clInfoText", clInfoText},
-};
+TWinControl* g_mouseControl = nullptr;
 
 /// The system's cursors by the names window definitions give them; crDefault is the class's.
 struct NamedCursor {
@@ -74,72 +46,6 @@ BOOL CALLBACK ForwardSysColorChange(HWND child, LPARAM) {
     return TRUE;
 }
 
-} // namespace
-
-bool ParseBoolean(const DefinitionProperty& property) {
-    property.ExpectCount(1);
-    const std::string& v = property.Identifier();
-    if (v == "true" || v == "True")
-        return true;
-    if (v == "false" || v == "False")
-        return false;
-    property.Fail("expected true or false");
-}
-
-TColor ParseColor(const DefinitionProperty& property, size_t index) {
-    if (index < property.values.size() &&
-        property.values[index].kind == DefinitionValue::Kind::Number)
-        return static_cast<TColor>(property.values[index].number);
-    const std::string& name = property.Identifier(index);
-    for (const auto& c : kColorNames)
-        if (name == c.name)
-            return c.color;
-    property.Fail("unknown colour " + name);
-}
-
-void RegisterControlClass(const std::string& className, ComponentFactory factory) {
-    ClassRegistry()[className] = std::move(factory);
-}
-
-std::unique_ptr<TComponent> CreateComponent(const std::string& className) {
-    auto it = ClassRegistry().find(className);
-    if (it == ClassRegistry().end())
-        throw EDefinitionError("Class " + className + " not found");
-    return it->second();
-}
-
-// ---------------------------------------------------------------------------------------------
-
-void TPropertyObject::ApplyProperty(const DefinitionProperty& property, TDefinitionLoader&) {
-    property.Fail("unknown property of " + DisplayName());
-}
-
-TPropertyObject* TPropertyObject::NestedObject(std::string_view) {
-    return nullptr;
-}
-
-void ApplyDefinitionProperty(TPropertyObject& target, const DefinitionProperty& property,
-                             TDefinitionLoader& loader) {
-    if (property.name.find('.') == std::string::npos) {
-        target.ApplyProperty(property, loader);
-        return;
-    }
-    TPropertyObject* object = &target;
-    std::string_view path = property.name;
-    for (size_t dot; (dot = path.find('.')) != std::string_view::npos;
-         path.remove_prefix(dot + 1)) {
-        std::string_view segment = path.substr(0, dot);
-        TPropertyObject* nested = segment.empty() ? nullptr : object->NestedObject(segment);
-        if (!nested)
-            property.Fail("no object " + std::string(segment) + " in " + object->DisplayName());
-        object = nested;
-    }
-    DefinitionProperty last = property;
-    last.name = std::string(path);
-    object->ApplyProperty(last, loader);
-}
-
-namespace {
 /// "Font: <name> <height> [charset] [colour] [bold] [italic] [underline] [strikeout]", the height
 /// in pixels at 96 pixels per inch.
 void ApplyFont(TFont& font, const DefinitionProperty& property, TDefinitionLoader& loader) {
