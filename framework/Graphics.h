@@ -1,4 +1,5 @@
 // Graphics.h - the framework's drawing objects: fonts, brushes, pens, canvases and bitmaps.
+// (Graphics.cpp makes the GDI objects, Canvas.cpp the canvas.)
 //
 // Classes in this file:
 //   EnumSet<E>        a small set of enumeration values, one bit per value
