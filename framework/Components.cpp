@@ -1,8 +1,10 @@
 #include "framework/Components.h"
 
 #include "framework/Exceptions.h"
+#include "framework/NamedValues.h"
 
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace framework {
@@ -14,11 +16,7 @@ std::map<std::string, ComponentFactory>& ClassRegistry() {
     return registry;
 }
 
-struct NamedColor {
-    const char* name;
-    TColor color;
-};
-constexpr NamedColor kColorNames[] = {
+constexpr NamedValue<TColor> kColorNames[] = {
     {"clBlack", clBlack},         {"clMaroon", clMaroon},
     {"clGreen", clGreen},         {"clOlive", clOlive},
     {"clNavy", clNavy},           {"clPurple", clPurple},
@@ -36,15 +34,15 @@ constexpr NamedColor kColorNames[] = {
     {"clInfoText", clInfoText},
 };
 
+constexpr NamedValue<bool> kBooleanNames[] = {
+    {"true", true}, {"True", true}, {"false", false}, {"False", false}};
+
 } // namespace
 
 bool ParseBoolean(const DefinitionProperty& property) {
     property.ExpectCount(1);
-    const std::string& v = property.Identifier();
-    if (v == "true" || v == "True")
-        return true;
-    if (v == "false" || v == "False")
-        return false;
+    if (const std::optional<bool> value = ValueOfName(kBooleanNames, property.Identifier()))
+        return *value;
     property.Fail("expected true or false");
 }
 
@@ -53,9 +51,8 @@ TColor ParseColor(const DefinitionProperty& property, size_t index) {
         property.values[index].kind == DefinitionValue::Kind::Number)
         return static_cast<TColor>(property.values[index].number);
     const std::string& name = property.Identifier(index);
-    for (const auto& c : kColorNames)
-        if (name == c.name)
-            return c.color;
+    if (const std::optional<TColor> color = ValueOfName(kColorNames, name))
+        return *color;
     property.Fail("unknown colour " + name);
 }
 

@@ -2,12 +2,14 @@
 
 #include "framework/ExceptionReport.h"
 #include "framework/Exceptions.h"
+#include "framework/NamedValues.h"
+#include "framework/ScopeGuard.h"
 #include "framework/Screen.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
-#include <iterator>
+#include <optional>
 #include <utility>
 
 namespace framework {
@@ -18,12 +20,9 @@ int g_nextControlId = 100; // below 100 lie IDOK, IDCANCEL and the other dialog 
 // The control between its CM_MOUSEENTER and CM_MOUSELEAVE, if any.
 TWinControl* g_mouseControl = nullptr;
 
-/// The system's cursors by the names window definitions give them; crDefault is the class's.
-struct NamedCursor {
-    const char* name;
-    const char* id;
-};
-const NamedCursor kCursorNames[] = {
+/// The system's cursors by the names window definitions give them; crDefault (null) is the
+/// class's.
+const NamedValue<const char*> kCursorNames[] = {
     {"crDefault", nullptr},
     {"crArrow", IDC_ARROW},
     {"crHandPoint", IDC_HAND},
@@ -41,6 +40,8 @@ const NamedCursor kCursorNames[] = {
     {"crSizeNWSE", IDC_SIZENWSE},
 };
 
+constexpr const char* kFontStyleNames[] = {"bold", "italic", "underline", "strikeout"};
+
 BOOL CALLBACK ForwardSysColorChange(HWND child, LPARAM) {
     ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
     return TRUE;
@@ -56,15 +57,9 @@ void ApplyFont(TFont& font, const DefinitionProperty& property, TDefinitionLoade
         font.SetCharset(static_cast<BYTE>(property.Number(i++)));
     TFontStyles style;
     for (; i < property.values.size(); ++i) {
-        const std::string& word = property.Identifier(i);
-        if (word == "bold")
-            style.Include(fsBold);
-        else if (word == "italic")
-            style.Include(fsItalic);
-        else if (word == "underline")
-            style.Include(fsUnderline);
-        else if (word == "strikeout")
-            style.Include(fsStrikeOut);
+        // A word that is no style is the colour.
+        if (const auto fontStyle = ValueOfName<TFontStyle>(kFontStyleNames, property.Identifier(i)))
+            style.Include(*fontStyle);
         else
             font.SetColor(ParseColor(property, i));
     }
@@ -157,11 +152,10 @@ void TWinControl::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& 
         parentFont_ = false;
     } else if (p.name == "Cursor") {
         const std::string& name = p.Identifier();
-        auto it = std::find_if(std::begin(kCursorNames), std::end(kCursorNames),
-                               [&](const NamedCursor& c) { return name == c.name; });
-        if (it == std::end(kCursorNames))
+        const std::optional<const char*> id = ValueOfName(kCursorNames, name);
+        if (!id)
             p.Fail("unknown cursor " + name);
-        cursor_ = it->id ? ::LoadCursorA(nullptr, it->id) : nullptr;
+        cursor_ = *id ? ::LoadCursorA(nullptr, *id) : nullptr;
     } else {
         TComponent::ApplyProperty(p, loader);
     }
@@ -661,10 +655,7 @@ void TCustomControl::CreateParams(TCreateParams& params) {
 }
 
 void TCustomControl::PaintWindow(HDC dc) {
-    struct Release {
-        ControlCanvas& canvas;
-        ~Release() { canvas.Borrow(nullptr); }
-    } release{*canvas_};
+    auto release = OnScopeExit([this] { canvas_->Borrow(nullptr); });
     canvas_->Borrow(dc);
     Paint(*canvas_);
 }

@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "framework/ExceptionReport.h"
 #include "framework/Exceptions.h"
+#include "framework/ScopeGuard.h"
 #include "framework/Screen.h"
 #include "framework/StdCtrls.h"
 #include "framework/TaskWindows.h"
@@ -15,6 +16,14 @@ namespace framework {
 
 namespace {
 int g_formDpi = 0; // 0: the screen's own
+
+// The words of the definitions' Position, BorderStyle and BorderIcons, in the order of the values.
+enum class Position { ScreenCenter, Designed };
+constexpr const char* kPositionNames[] = {"screen-center", "designed"};
+enum class BorderStyle { ToolWindow, Single, Sizeable };
+constexpr const char* kBorderStyleNames[] = {"tool-window", "single", "sizeable"};
+enum class BorderIcon { SystemMenu, Minimize, Maximize };
+constexpr const char* kBorderIconNames[] = {"system-menu", "minimize", "maximize"};
 } // namespace
 
 int FormDpi() {
@@ -81,36 +90,21 @@ void TForm::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& loader
         clientWidth_ = Scale(p.Number(0));
         clientHeight_ = Scale(p.Number(1));
     } else if (p.name == "Position") {
-        const std::string& v = p.Identifier();
-        if (v == "screen-center")
-            centred_ = true;
-        else if (v == "designed")
-            centred_ = false;
-        else
-            p.Fail("unknown position " + v);
+        centred_ = p.Enumerated<Position>(kPositionNames, "position") == Position::ScreenCenter;
     } else if (p.name == "BorderStyle") {
-        const std::string& v = p.Identifier();
-        if (v == "tool-window") {
-            toolWindow_ = fixedSize_ = true;
-        } else if (v == "single") {
-            fixedSize_ = true;
-        } else if (v == "sizeable") {
-            toolWindow_ = fixedSize_ = false;
-        } else {
-            p.Fail("unknown border style " + v);
+        switch (p.Enumerated<BorderStyle>(kBorderStyleNames, "border style")) {
+        case BorderStyle::ToolWindow: toolWindow_ = fixedSize_ = true; break;
+        case BorderStyle::Single: fixedSize_ = true; break;
+        case BorderStyle::Sizeable: toolWindow_ = fixedSize_ = false; break;
         }
     } else if (p.name == "BorderIcons") {
         systemMenu_ = minimizeBox_ = maximizeBox_ = false;
         for (size_t i = 0; i < p.values.size(); ++i) {
-            const std::string& v = p.Identifier(i);
-            if (v == "system-menu")
-                systemMenu_ = true;
-            else if (v == "minimize")
-                minimizeBox_ = true;
-            else if (v == "maximize")
-                maximizeBox_ = true;
-            else
-                p.Fail("unknown border icon " + v);
+            switch (p.Enumerated<BorderIcon>(kBorderIconNames, "border icon", i)) {
+            case BorderIcon::SystemMenu: systemMenu_ = true; break;
+            case BorderIcon::Minimize: minimizeBox_ = true; break;
+            case BorderIcon::Maximize: maximizeBox_ = true; break;
+            }
         }
     } else if (p.name == "OnCreate") {
         OnCreate = loader.Handler<TNotifyEvent>(p);
@@ -326,10 +320,7 @@ int TForm::ShowModal() {
         throw EInvalidOperation("A form is shown modally only while the application exists");
 
     modal_ = true;
-    struct ModalFlag {
-        bool& modal;
-        ~ModalFlag() { modal = false; }
-    } flag{modal_};
+    auto notModal = OnScopeExit([this] { modal_ = false; });
     // Ends by enabling the other windows, hiding the form (not destroying it) and giving the
     // activation and focus back, whichever way the loop ends.
     TModalScope scope(*this);

@@ -177,15 +177,8 @@ void TPopupMenu::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& l
     } else if (p.name == "OwnerDraw") {
         SetOwnerDraw(ParseBoolean(p));
     } else if (p.name == "Alignment") {
-        const std::string& v = p.Identifier();
-        if (v == "paLeft")
-            SetAlignment(paLeft);
-        else if (v == "paRight")
-            SetAlignment(paRight);
-        else if (v == "paCenter")
-            SetAlignment(paCenter);
-        else
-            p.Fail("unknown alignment " + v);
+        static constexpr const char* names[] = {"paLeft", "paRight", "paCenter"};
+        SetAlignment(p.Enumerated<TPopupAlignment>(names, "alignment"));
     } else if (p.name == "Item") {
         if (p.values.empty() || p.values.size() > 2)
             p.Fail("expected a caption and an optional handler");
