@@ -98,17 +98,11 @@ void TFont::Assign(const TFont& other) {
 }
 
 void TFont::SetName(std::string_view name) {
-    if (name_ == name)
-        return;
-    name_ = name;
-    Changed(true);
+    ChangeValue(name_, name, true);
 }
 
 void TFont::SetHeight(int height) {
-    if (height_ == height)
-        return;
-    height_ = height;
-    Changed(true);
+    ChangeValue(height_, height, true);
 }
 
 int TFont::Size() const {
@@ -120,31 +114,19 @@ void TFont::SetSize(int points) {
 }
 
 void TFont::SetCharset(BYTE charset) {
-    if (charset_ == charset)
-        return;
-    charset_ = charset;
-    Changed(true);
+    ChangeValue(charset_, charset, true);
 }
 
 void TFont::SetColor(TColor color) {
-    if (color_ == color)
-        return;
-    color_ = color;
-    Changed(false); // the colour is the DC's text colour, not part of the HFONT
+    ChangeValue(color_, color, false); // the colour is the DC's text colour, not part of the HFONT
 }
 
 void TFont::SetStyle(TFontStyles style) {
-    if (style_ == style)
-        return;
-    style_ = style;
-    Changed(true);
+    ChangeValue(style_, style, true);
 }
 
 void TFont::SetOrientation(int tenths) {
-    if (orientation_ == tenths)
-        return;
-    orientation_ = tenths;
-    Changed(true);
+    ChangeValue(orientation_, tenths, true);
 }
 
 LOGFONTA TFont::LogFont() const {
@@ -232,17 +214,11 @@ void TBrush::SetColor(TColor color) {
 }
 
 void TBrush::SetStyle(TBrushStyle style) {
-    if (style_ == style)
-        return;
-    style_ = style;
-    Changed(true);
+    ChangeValue(style_, style, true);
 }
 
 void TBrush::SetBitmap(const TBitmap* bitmap) {
-    if (bitmap_ == bitmap)
-        return;
-    bitmap_ = bitmap;
-    Changed(true);
+    ChangeValue(bitmap_, bitmap, true);
 }
 
 HBRUSH TBrush::Handle() const {
@@ -283,32 +259,20 @@ void TPen::Assign(const TPen& other) {
 }
 
 void TPen::SetColor(TColor color) {
-    if (color_ == color)
-        return;
-    color_ = color;
-    Changed(true);
+    ChangeValue(color_, color, true);
 }
 
 void TPen::SetWidth(int width) {
     width = std::max(width, 1);
-    if (width_ == width)
-        return;
-    width_ = width;
-    Changed(true);
+    ChangeValue(width_, width, true);
 }
 
 void TPen::SetStyle(TPenStyle style) {
-    if (style_ == style)
-        return;
-    style_ = style;
-    Changed(true);
+    ChangeValue(style_, style, true);
 }
 
 void TPen::SetMode(TPenMode mode) {
-    if (mode_ == mode)
-        return;
-    mode_ = mode;
-    Changed(false);
+    ChangeValue(mode_, mode, false);
 }
 
 HPEN TPen::Handle() const {

@@ -129,6 +129,14 @@ protected:
     /// Changing (the canvas selects the object out of its DC), then the handle is dropped when
     /// the change affects it, then Notify.
     void Changed(bool handleAffected);
+    /// Sets field to value and calls Changed, unless field holds value already.
+    template <typename T, typename V>
+    void ChangeValue(T& field, const V& value, bool handleAffected) {
+        if (field == value)
+            return;
+        field = value;
+        Changed(handleAffected);
+    }
     void Changing();
     void Notify();
     virtual void DropHandle() noexcept = 0;
