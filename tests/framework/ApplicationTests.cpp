@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 namespace {
@@ -121,6 +123,54 @@ TEST(MessageLoop, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
     EXPECT_EQ(otherWindowEnabled, std::vector<bool>{false}) << "other windows are disabled";
     EXPECT_TRUE(::IsWindowEnabled(holder.Handle())) << "and enabled again afterwards";
     EXPECT_TRUE(app.Terminated()) << "the loop went on to the later messages";
+}
+
+TEST(MessageLoop, FiltersSeeAMessageInTurnBeforeItIsDispatchedAndTheFirstThatHandlesItKeepsIt) {
+    framework::TApplication app;
+    std::string log;
+    framework::THiddenWindow receiver([&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_APP)
+            log += "dispatched";
+        return ::DefWindowProcA(w, m, wp, lp);
+    });
+    struct Filter final : framework::TMessageFilter {
+        Filter(std::string& log, char name) : log(log), name(name) {}
+        bool PreTranslateMessage(MSG& message) override {
+            if (message.message != WM_APP)
+                return false;
+            log += name;
+            if (during)
+                during();
+            return handles;
+        }
+        std::string& log;
+        char name;
+        bool handles = false;
+        std::function<void()> during;
+    };
+    Filter a(log, 'a'), b(log, 'b'), c(log, 'c');
+    const struct {
+        bool bHandles, bRemovesC;
+        const char* seen;
+    } cases[] = {
+        {false, false, "abcdispatched"},
+        {true, false, "ab"},
+        {false, true, "abdispatched"}, // a filter removed while another runs is not asked
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.seen);
+        for (Filter* filter : {&a, &b, &b, &c}) // b twice: asked once
+            app.AddMessageFilter(*filter);
+        b.handles = row.bHandles;
+        b.during = row.bRemovesC ? std::function<void()>([&] { app.RemoveMessageFilter(c); })
+                                 : std::function<void()>();
+        log.clear();
+        ::PostMessageA(receiver.Handle(), WM_APP, 0, 0);
+        app.ProcessMessages();
+        EXPECT_EQ(log, row.seen);
+        for (Filter* filter : {&a, &b, &c})
+            app.RemoveMessageFilter(*filter);
+    }
 }
 
 TEST(MessageLoop, ACaptureHolderThatFailsOnCancelModeIsToldOnceAndLosesTheCapture) {
