@@ -27,8 +27,6 @@
 
 namespace framework {
 
-class TForm;
-
 /// Where a child sits in its parent's client area (AdjustClientRect): along a side (alTop,
 /// alBottom, alLeft, alRight, keeping its height or width) or over what the others leave
 /// (alClient); alNone keeps its bounds.
@@ -225,8 +223,6 @@ private:
     bool parentFont_ = true;
     UniqueBrush colorBrush_;
     int controlId_ = 0;
-
-    friend class TForm;
 };
 
 /// A control of the framework's own window class that draws itself: WM_PAINT and WM_PRINTCLIENT

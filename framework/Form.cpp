@@ -16,14 +16,6 @@ namespace framework {
 
 namespace {
 int g_formDpi = 0; // 0: the screen's own
-
-// The words of the definitions' Position, BorderStyle and BorderIcons, in the order of the values.
-enum class Position { ScreenCenter, Designed };
-constexpr const char* kPositionNames[] = {"screen-center", "designed"};
-enum class BorderStyle { ToolWindow, Single, Sizeable };
-constexpr const char* kBorderStyleNames[] = {"tool-window", "single", "sizeable"};
-enum class BorderIcon { SystemMenu, Minimize, Maximize };
-constexpr const char* kBorderIconNames[] = {"system-menu", "minimize", "maximize"};
 } // namespace
 
 int FormDpi() {
@@ -45,7 +37,7 @@ ScopedFormDpi::~ScopedFormDpi() {
 TForm::TForm(std::string className) : className_(std::move(className)) {
     screenDpi_ = FormDpi();
     dpi_ = screenDpi_;
-    visible_ = false;
+    SetVisible(false);
 }
 
 TForm::~TForm() {
@@ -83,6 +75,16 @@ void TForm::Reference(const DefinitionProperty& property, std::function<void(TCo
     property.Identifier(); // a name, checked now
     fixups_.emplace_back(property, std::move(assign));
 }
+
+namespace {
+// The words of the definitions' Position, BorderStyle and BorderIcons, in the order of the values.
+enum class Position { ScreenCenter, Designed };
+constexpr const char* kPositionNames[] = {"screen-center", "designed"};
+enum class BorderStyle { ToolWindow, Single, Sizeable };
+constexpr const char* kBorderStyleNames[] = {"tool-window", "single", "sizeable"};
+enum class BorderIcon { SystemMenu, Minimize, Maximize };
+constexpr const char* kBorderIconNames[] = {"system-menu", "minimize", "maximize"};
+} // namespace
 
 void TForm::ApplyProperty(const DefinitionProperty& p, TDefinitionLoader& loader) {
     if (p.name == "ClientSize") {
@@ -251,8 +253,7 @@ void TForm::Show(int command) {
         ::SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     shownOnce_ = true;
-    visible_ = true;
-    ::ShowWindow(Handle(), command);
+    TWinControl::Show(command);
     if (command != SW_SHOWMINNOACTIVE && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE) {
         ::SetForegroundWindow(Handle());
         if (!::IsChild(Handle(), ::GetFocus()))
@@ -261,8 +262,7 @@ void TForm::Show(int command) {
 }
 
 void TForm::Hide() {
-    visible_ = false;
-    ::ShowWindow(Handle(), SW_HIDE);
+    SetVisible(false);
 }
 
 namespace {
@@ -312,7 +312,7 @@ private:
 int TForm::ShowModal() {
     if (!HandleAllocated())
         throw EInvalidOperation("The form " + className_ + " is not built");
-    if (visible_ || ::IsWindowVisible(Handle()) || !Enabled() || !::IsWindowEnabled(Handle()) ||
+    if (Visible() || ::IsWindowVisible(Handle()) || !Enabled() || !::IsWindowEnabled(Handle()) ||
         modal_)
         throw EInvalidOperation("Cannot make a visible window modal");
     TApplication* application = Application();

@@ -186,7 +186,6 @@ private:
     std::weak_ptr<const void> lastFocusAlive_;
     TWinControl* activeControl_ = nullptr;
     std::weak_ptr<const void> activeAlive_;
-    friend class TWinControl;
     int modalResult_ = 0;
 };
 
