@@ -31,9 +31,10 @@ public:
     int paints = 0, moves = 0;
 
 protected:
-    void Paint(const RECT& bounds) override {
+    void Paint(lookandfeel::TcxCanvas& canvas,
+               const controls::TcxButtonPaintState& state) override {
         ++paints;
-        TcxButton::Paint(bounds);
+        TcxButton::Paint(canvas, state);
     }
     LRESULT WMMouseMove(UINT keys, int x, int y) override {
         ++moves;

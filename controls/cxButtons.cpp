@@ -1,6 +1,7 @@
 #include "controls/cxButtons.h"
 
 #include "framework/Form.h"
+#include "framework/ScopeGuard.h"
 #include "lookandfeel/ThemeManager.h"
 
 #include <windowsx.h>
@@ -445,7 +446,6 @@ TcxCustomButton::~TcxCustomButton() {
     if (HandleAllocated())
         ::DestroyWindow(Handle());
     glyph_.reset();
-    itemCanvas_.SetHandle(static_cast<HDC>(nullptr));
 }
 
 std::unique_ptr<TcxButtonGlyph> TcxCustomButton::GetGlyphClass() const {
@@ -511,13 +511,7 @@ void TcxCustomButton::SetSpacing(int spacing) {
 }
 
 TcxLookAndFeelPainterClass TcxCustomButton::GetPainter() const {
-    TcxLookAndFeelPainterClass painter = lookAndFeel_->GetPainterClass();
-    if (painter->Style() == PainterStyle::Office11)
-        return ThemeAvailable(ThemedObjectType::Button)
-                   ? static_cast<TcxLookAndFeelPainterClass>(
-                         &TcxWinXPLookAndFeelPainter::Instance())
-                   : &TcxStandardLookAndFeelPainter::Instance();
-    return painter;
+    return lookAndFeel_->GetPushButtonPainterClass();
 }
 
 bool TcxCustomButton::IsHotTrack() const {
@@ -536,22 +530,35 @@ RECT TcxCustomButton::ContentBounds(TcxButtonState state) const {
     return r;
 }
 
-TcxButtonState TcxCustomButton::DrawState() const {
-    bool enabled = HandleAllocated() ? ::IsWindowEnabled(Handle()) != 0 : Enabled();
-    bool pressed = pressedLook_;
-    if (kind_ == cxbkDropDown)
-        pressed = menuShown_;
-    else if (kind_ == cxbkDropDownButton && suppressPressed_)
-        pressed = false;
+TcxButtonState TcxButtonPaintState::ButtonState() const noexcept {
     if (!enabled)
         return cxbsDisabled;
-    if (pressed || menuShown_)
+    if (pressed || menuShown)
         return cxbsPressed;
-    if (mouseInside_)
+    if (hot)
         return cxbsHot;
-    if (focusedLook_ || ActiveDefault())
+    if (focused || isDefault)
         return cxbsDefault;
     return cxbsNormal;
+}
+
+bool TcxCustomButton::PressedLook() const {
+    return !suppressPressed_ && HandleAllocated() &&
+           (::SendMessageA(Handle(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+}
+
+TcxButtonPaintState TcxCustomButton::PaintState() const {
+    TcxButtonPaintState state;
+    state.enabled = HandleAllocated() ? ::IsWindowEnabled(Handle()) != 0 : Enabled();
+    state.menuShown = menuShown_;
+    state.dropDown = kind_ == cxbkDropDownButton;
+    // A plain drop-down button is down while its menu is open; the drop-down part of the other
+    // kind takes the press away from the main face.
+    state.pressed = kind_ == cxbkDropDown ? menuShown_ : PressedLook();
+    state.hot = mouseInside_;
+    state.focused = HandleAllocated() && ::GetFocus() == Handle();
+    state.isDefault = ActiveDefault();
+    return state;
 }
 
 void TcxCustomButton::CreateParams(framework::TCreateParams& params) {
@@ -598,8 +605,8 @@ void TcxCustomButton::Repaint() {
 }
 
 bool TcxCustomButton::NeedsEraseBackground() const {
-    return destroying_ || UsesSystemPaint() ||
-           GetPainter() == &TcxWinXPLookAndFeelPainter::Instance();
+    // The paint covers every pixel itself, the parent's image included where it shows.
+    return destroying_ || UsesSystemPaint();
 }
 
 void TcxCustomButton::ActiveDefaultChanged() {
@@ -610,35 +617,60 @@ void TcxCustomButton::ActiveDefaultChanged() {
 }
 
 LRESULT TcxCustomButton::CNDrawItem(DRAWITEMSTRUCT& item) {
-    if (destroying_)
-        return TRUE;
-    struct Detach {
-        framework::TCanvas& canvas;
-        ~Detach() { canvas.SetHandle(static_cast<HDC>(nullptr)); }
-    } detach{itemCanvas_};
-    itemCanvas_.SetHandle(item.hDC);
-    pressedLook_ = !suppressPressed_ && (item.itemState & ODS_SELECTED);
-    focusedLook_ = (item.itemState & ODS_FOCUS) != 0;
-    Paint(item.rcItem);
+    // The system class draws by itself on some changes (the focus): the same paint.
+    PaintOn(item.hDC);
     return TRUE;
 }
 
-void TcxCustomButton::Paint(const RECT& bounds) {
+void TcxCustomButton::PaintWindow(HDC dc) {
     if (UsesSystemPaint())
+        TButton::PaintWindow(dc);
+    else
+        PaintOn(dc);
+}
+
+LRESULT TcxCustomButton::WMPaint(HDC dc) {
+    if (dc || DoubleBuffered() || UsesSystemPaint())
+        return TButton::WMPaint(dc);
+    framework::PaintDc paint(Handle());
+    PaintOn(paint.get());
+    return 0;
+}
+
+LRESULT TcxCustomButton::WMPrintClient(HDC dc, UINT flags) {
+    if (UsesSystemPaint())
+        return TButton::WMPrintClient(dc, flags);
+    PaintOn(dc);
+    return 0;
+}
+
+void TcxCustomButton::PaintOn(HDC dc) {
+    if (destroying_ || !dc || UsesSystemPaint())
         return;
+    const int saved = ::SaveDC(dc);
+    framework::TCanvas target;
+    // Declared after target: the DC goes back as it was once the canvas has let it go.
+    auto restore = framework::OnScopeExit([&] {
+        target.SetHandle(static_cast<HDC>(nullptr));
+        ::RestoreDC(dc, saved);
+    });
+    target.SetHandle(dc);
+    TcxCanvas canvas(target);
+    Paint(canvas, PaintState());
+}
+
+void TcxCustomButton::Paint(TcxCanvas& canvas, const TcxButtonPaintState& paintState) {
     const TcxLookAndFeelPainterClass painter = GetPainter();
-    TcxCanvas& canvas = buttonCanvas_;
+    const RECT bounds = ClientRect();
     RECT r = bounds;
-    if (painter == &TcxWinXPLookAndFeelPainter::Instance())
-        if (HTHEME theme = OpenThemeHandle(ThemedObjectType::Button);
-            theme && lookandfeel::IsThemeBackgroundPartiallyTransparent(theme, 1, 1))
-            lookandfeel::DrawThemeParentBackground(Handle(), canvas.Handle(), &r);
+    if (painter->ButtonNeedsParentBackground())
+        lookandfeel::DrawThemeParentBackground(Handle(), canvas.Handle(), &r);
     RECT dropDownPart{};
-    if (kind_ == cxbkDropDownButton) {
+    if (paintState.dropDown) {
         dropDownPart = {r.right - kDropDownWidth, r.top, r.right, r.bottom};
         r.right -= 13;
     }
-    const TcxButtonState state = DrawState();
+    const TcxButtonState state = paintState.ButtonState();
     canvas.SetFont(Font());
     TColor face = colors_->Color(state);
     canvas.Font().SetColor(painter->ButtonCaptionColor(state, Font().Color()));
@@ -654,11 +686,11 @@ void TcxCustomButton::Paint(const RECT& bounds) {
         glyph_->Draw(canvas, ContentBounds(cxbsDefault), offset, Caption(), layout_, margin_,
                      spacing_, state, 0);
     }
-    if (kind_ == cxbkDropDownButton) {
+    if (paintState.dropDown) {
         painter->PaintButton(canvas, dropDownPart, {}, state, true, face, canvas.Font().Color());
         painter->PaintDropDownArrow(canvas, dropDownPart, state, ArrowDirection::Down);
     }
-    if (HandleAllocated() && ::GetFocus() == Handle() && !menuShown_)
+    if (paintState.focused && !paintState.menuShown)
         canvas.DrawFocusRect(painter->ButtonFocusBounds(canvas, bounds));
 }
 
@@ -817,7 +849,6 @@ LRESULT TcxCustomButton::WMLButtonDown(WPARAM keys, LPARAM point) {
         if (menuShown_) {
             swallowClick_ = true;
             menuShown_ = false;
-            pressedLook_ = false;
             Repaint();
         } else if (kind_ == cxbkDropDown ||
                    GET_X_LPARAM(point) >= ClientRect().right - kDropDownWidth) {

@@ -8,6 +8,7 @@
 //   TcxButtonGlyph    a button's glyph bitmap (1 to 4 images side by side: up, disabled, down,
 //                     exclusive), its images built once per state into a shared list, and the
 //                     layout of glyph and caption in the content rectangle
+//   TcxButtonPaintState   what one paint shows (pressed, hot, focused, ...), read from the control
 //   TcxCustomButton   a system push button switched to owner drawing and painted by the painter
 //                     its own look-and-feel selects: per-state colours, glyph, hot tracking,
 //                     pressed look, the active default frame, drop-down kinds with a popup menu,
@@ -169,6 +170,21 @@ private:
     TcxGlyphList* list_ = nullptr;
 };
 
+/// What one paint of a button shows, read from the control before it paints (as a style option
+/// is): the paint draws from this and changes nothing on the control.
+struct TcxButtonPaintState {
+    bool pressed = false;   ///< the main face looks pressed (the kind's rule already applied)
+    bool hot = false;       ///< the cursor is over a hot-tracking button
+    bool focused = false;   ///< the window has the keyboard focus
+    bool isDefault = false; ///< the form's active default button
+    bool enabled = true;
+    bool dropDown = false;  ///< a cxbkDropDownButton: a separate drop-down part on the right
+    bool menuShown = false; ///< the drop-down menu is open
+
+    /// The one state the painter draws: disabled, pressed, hot, default (also focused), normal.
+    TcxButtonState ButtonState() const noexcept;
+};
+
 class TcxCustomButton;
 /// The drop-down menu is about to show: the handler may replace it or take over (handled).
 using TcxButtonDropDownMenuPopupEvent =
@@ -219,19 +235,21 @@ public:
     TcxButtonDropDownMenuPopupEvent OnDropDownMenuPopup;
     TcxButtonGetDrawParamsEvent OnGetDrawParams;
 
-    /// The painter the button draws with: its look-and-feel's, the Office 11 one replaced by the
-    /// themed painter (visual style on) or the standard one.
+    /// The painter the button draws with: its look-and-feel's push-button painter.
     lookandfeel::TcxLookAndFeelPainterClass GetPainter() const;
     bool IsHotTrack() const;
     /// The client rectangle less the painter's frame of state (and the drop-down part).
     RECT ContentBounds(TcxButtonState state) const;
+    /// What the next paint draws, read from the control and its window now.
+    TcxButtonPaintState PaintState() const;
     /// The state the next paint draws.
-    TcxButtonState DrawState() const;
+    TcxButtonState DrawState() const { return PaintState().ButtonState(); }
     /// Opens the drop-down menu (posted).
     void DropDown();
     void Click() override;
 
-    bool PressedLook() const noexcept { return pressedLook_; }
+    /// The system button holds the main face down (and no drop-down part took the press).
+    bool PressedLook() const;
     bool MenuShown() const noexcept { return menuShown_; }
     bool MouseInside() const noexcept { return mouseInside_; }
     bool SuppressPressed() const noexcept { return suppressPressed_; }
@@ -245,13 +263,18 @@ protected:
     virtual bool ShowPopupMenu(framework::TComponent* menu, int x, int y);
     virtual std::unique_ptr<TcxButtonGlyph> GetGlyphClass() const;
     virtual bool UsesSystemPaint() const { return false; }
-    /// Paints the button on ButtonCanvas (set to the draw request's DC).
-    virtual void Paint(const RECT& bounds);
+    /// Paints the whole button in state on canvas, the parent's image first when the painter
+    /// lets it show through. Every paint ends here: WM_PAINT (through the back buffer),
+    /// WM_PRINTCLIENT and the system class's own draw request (CN_DRAWITEM).
+    virtual void Paint(lookandfeel::TcxCanvas& canvas, const TcxButtonPaintState& state);
 
     void CreateParams(framework::TCreateParams& params) override;
     void CreateWnd() override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool NeedsEraseBackground() const override;
+    void PaintWindow(HDC dc) override;
+    LRESULT WMPaint(HDC dc) override;
+    LRESULT WMPrintClient(HDC dc, UINT flags) override;
     void ActiveDefaultChanged() override;
     LRESULT CNDrawItem(DRAWITEMSTRUCT& item) override;
     LRESULT WMMouseMove(UINT keys, int x, int y) override;
@@ -261,11 +284,11 @@ protected:
     // IcxMouseTrackingCaller
     void MouseTrackingMouseLeave() override;
 
-    lookandfeel::TcxCanvas& ButtonCanvas() noexcept { return buttonCanvas_; }
-
 private:
     class LookAndFeelProperties;
 
+    /// The paints' one entry: the DC's state is saved and restored around Paint.
+    void PaintOn(HDC dc);
     void RecreateWnd();
     void Repaint();
     void Invalidate();
@@ -282,8 +305,6 @@ private:
     std::unique_ptr<LookAndFeelProperties> lookAndFeelProperties_;
     std::unique_ptr<TcxButtonColors> colors_;
     std::unique_ptr<TcxButtonGlyph> glyph_;
-    framework::TCanvas itemCanvas_;
-    lookandfeel::TcxCanvas buttonCanvas_{itemCanvas_};
 
     TcxButtonKind kind_ = cxbkStandard;
     TButtonLayout layout_ = blGlyphLeft;
@@ -296,7 +317,7 @@ private:
     std::weak_ptr<const void> popupMenuAlive_;
     bool popupMenuIsFrameworkMenu_ = false;
 
-    bool pressedLook_ = false, focusedLook_ = false, suppressPressed_ = false;
+    bool suppressPressed_ = false;
     bool swallowClick_ = false, menuShown_ = false, mouseInside_ = false;
     bool destroying_ = false;
     // A switch of the visual style repaints the button with the painter chosen anew.

@@ -391,6 +391,10 @@ void TcxCustomLookAndFeelPainter::PaintButtonClassic(TcxCanvas& canvas, const RE
 
 void TcxCustomLookAndFeelPainter::PaintButtonFrame(TcxCanvas&, const RECT&, TcxButtonState) const {}
 
+bool TcxCustomLookAndFeelPainter::ButtonNeedsParentBackground() const {
+    return false;
+}
+
 void TcxCustomLookAndFeelPainter::PaintButtonFace(TcxCanvas& canvas, const RECT& rect,
                                                   TcxButtonState state) const {
     Fill(canvas, rect, ButtonFaceColor(state));
@@ -634,6 +638,11 @@ void TcxWinXPLookAndFeelPainter::PaintButtonFace(TcxCanvas& canvas, const RECT& 
                                                             ButtonStateId(state), rect)))
         return;
     TcxStandardLookAndFeelPainter::PaintButtonFace(canvas, rect, state);
+}
+
+bool TcxWinXPLookAndFeelPainter::ButtonNeedsParentBackground() const {
+    HTHEME theme = Theme(ThemedObjectType::Button);
+    return theme && lookandfeel::IsThemeBackgroundPartiallyTransparent(theme, kPushButtonPart, 1);
 }
 
 bool TcxWinXPLookAndFeelPainter::DrawExpandButtonFirst() const noexcept {

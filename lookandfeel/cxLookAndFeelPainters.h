@@ -180,6 +180,9 @@ public:
                              TColor faceColor = framework::clDefault,
                              TColor textColor = framework::clDefault) const;
     virtual void PaintButtonFrame(TcxCanvas& canvas, const RECT& rect, TcxButtonState state) const;
+    /// Whether a push button of this painter lets what lies behind it show through, so that the
+    /// parent's image has to be drawn first; false for the painters that cover every pixel.
+    virtual bool ButtonNeedsParentBackground() const;
     /// The face colour fill, then the frame.
     virtual void PaintButtonFace(TcxCanvas& canvas, const RECT& rect, TcxButtonState state) const;
 
@@ -260,6 +263,8 @@ public:
                      TColor faceColor = framework::clDefault,
                      TColor textColor = framework::clDefault) const override;
     void PaintButtonFace(TcxCanvas& canvas, const RECT& rect, TcxButtonState state) const override;
+    /// True while the "Button" theme's push button is partly transparent.
+    bool ButtonNeedsParentBackground() const override;
     bool DrawExpandButtonFirst() const noexcept override;
 
     /// Text through the theme's text routine for a part and state (the text converted from the

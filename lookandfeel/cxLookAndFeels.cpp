@@ -404,6 +404,15 @@ TcxLookAndFeel::GetPainterClassForThemedObject(ThemedObjectType type) const {
     return PainterOfKind();
 }
 
+TcxLookAndFeelPainterClass TcxLookAndFeel::GetPushButtonPainterClass() const {
+    const TcxLookAndFeelPainterClass painter = GetPainterClass();
+    if (painter->Style() != PainterStyle::Office11)
+        return painter;
+    if (ThemeAvailable(ThemedObjectType::Button))
+        return &TcxWinXPLookAndFeelPainter::Instance();
+    return &TcxStandardLookAndFeelPainter::Instance();
+}
+
 // --- TcxLookAndFeelController -------------------------------------------------------------------
 
 TcxLookAndFeelController::TcxLookAndFeelController() {

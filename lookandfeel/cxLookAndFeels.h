@@ -159,6 +159,10 @@ public:
     TcxLookAndFeelPainterClass GetPainterClass() const;
     /// The same, asking whether the theme class of type opens instead.
     TcxLookAndFeelPainterClass GetPainterClassForThemedObject(ThemedObjectType type) const;
+    /// The painter of a push button: GetPainterClass, where a painter of the Office 11 style
+    /// gives way to the themed painter when the "Button" theme opens and to the standard one
+    /// otherwise (the Office 11 look has no push button of its own).
+    TcxLookAndFeelPainterClass GetPushButtonPainterClass() const;
 
     /// Appends l unless it is null or already there; a controller is taken only by the
     /// application look-and-feel. Nothing registers with an object being destroyed.

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -150,13 +151,14 @@ TEST_F(ButtonTest, HotWhileTheCursorIsOverItAlsoWhenOnlyTheTrackingTimerSeesTheL
         EXPECT_EQ(button.DrawState(), cxbsHot);
         EXPECT_TRUE(IsMouseTracking(&button));
         {
-            MessageRecorder paints({form->Handle()}, {WM_DRAWITEM});
+            MessageRecorder paints({form->Handle(), button.Handle()}, {WM_DRAWITEM, WM_PAINT});
             for (int dx : {-20, -10, 10, 20}) {
                 MouseTo({Centre(button).x + dx, Centre(button).y});
                 Pump(20);
             }
             EXPECT_EQ(paints.Count(0, WM_DRAWITEM), 0)
                 << "moves inside a hot button repaint nothing";
+            EXPECT_EQ(paints.Count(1, WM_PAINT), 0) << "not even through WM_PAINT";
         }
         MessageRecorder log({button.Handle()}, {CM_MOUSELEAVE});
         if (!frameworkLeave) {
@@ -673,6 +675,43 @@ TEST_F(ButtonTest, ThemedAndOffice11PathsDrawWithTheVisualStyleOrTheStandardLook
                                       : c.painter->ButtonCaptionColor(cxbsNormal));
         EXPECT_GT(p.dib.CountColor({20, 3, 80, 22}, text), 20) << "the caption";
         EXPECT_EQ(p.dib.CountColor({3, 3, 15, 22}, text), 0) << "centred";
+    }
+}
+
+// One repaint of a button (InvalidateRect, UpdateWindow) asks its parent for at most one thing:
+// the parent's image under a themed face that lets it show through. Printed: what reaches the
+// button and the parent.
+TEST_F(ButtonTest, ARepaintAsksTheParentAtMostOnce) {
+    struct Case {
+        const char* name;
+        bool style;
+        bool native;
+    };
+    for (const Case& c :
+         {Case{"native, style on", true, true}, Case{"ultra-flat, style off", false, false}}) {
+        SCOPED_TRACE(c.name);
+        testsupport::ScopedVisualStyle style(c.style);
+        application.ProcessMessages();
+        auto& button = AddButton(190, 10, 100, 25, "WWW");
+        button.LookAndFeel().SetNativeStyle(c.native);
+        application.ProcessMessages();
+        MessageRecorder log({button.Handle(), form->Handle()},
+                            {WM_PAINT, WM_ERASEBKGND, WM_PRINTCLIENT, WM_CTLCOLORBTN, WM_DRAWITEM,
+                             framework::CN_DRAWITEM});
+        ::InvalidateRect(button.Handle(), nullptr, FALSE);
+        ::UpdateWindow(button.Handle());
+        const int toParent =
+            static_cast<int>(std::count_if(log.Messages().begin(), log.Messages().end(),
+                                           [](const auto& m) { return m.window == 1; }));
+        const int trips =
+            log.Count(1, WM_CTLCOLORBTN) + log.Count(1, WM_DRAWITEM) + log.Count(1, WM_PRINTCLIENT);
+        std::printf("%s: %d messages, %d to the parent, %d trips\n", c.name,
+                    static_cast<int>(log.Messages().size()), toParent, trips);
+        EXPECT_EQ(log.Count(0, WM_PAINT), 1);
+        EXPECT_LE(trips, 1);
+        EXPECT_LE(log.Count(1, WM_ERASEBKGND), log.Count(1, WM_PRINTCLIENT))
+            << "the parent erases only to print its image";
+        owned.clear();
     }
 }
 
