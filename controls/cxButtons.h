@@ -1,19 +1,16 @@
 // cxButtons.h - the skinned push button.
 //
 // Classes in this file:
-//   TcxButtonKind, TButtonLayout, TcxButtonAssignedColors
+//   TcxButtonKind, TcxButtonAssignedColors
 //   TcxButtonColors   the face colour of each button state; clDefault leaves it to the painter
-//   TcxGlyphList      an image list of one image size whose slots are shared and counted
-//   TcxGlyphCache     the process's glyph lists, one per image size in use
-//   TcxButtonGlyph    a button's glyph bitmap (1 to 4 images side by side: up, disabled, down,
-//                     exclusive), its images built once per state into a shared list, and the
-//                     layout of glyph and caption in the content rectangle
 //   TcxButtonPaintState   what one paint shows (pressed, hot, focused, ...), read from the control
 //   TcxCustomButton   a system push button switched to owner drawing and painted by the painter
 //                     its own look-and-feel selects: per-state colours, glyph, hot tracking,
 //                     pressed look, the active default frame, drop-down kinds with a popup menu,
 //                     a context menu and its shortcuts
 //   TcxButton         the button as window definitions place it
+//
+// The glyph and the layout of glyph and caption are in cxButtonGlyph.h.
 //
 // Functions: RegisterButtonClasses (TcxButton and TPopupMenu for window definitions).
 //
@@ -23,6 +20,7 @@
 // IcxPopupMenuProvider other than a TPopupMenu went away.
 #pragma once
 
+#include "controls/cxButtonGlyph.h"
 #include "controls/cxControls.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
@@ -41,7 +39,6 @@ using framework::TColor;
 using lookandfeel::TcxButtonState;
 
 enum TcxButtonKind : std::uint8_t { cxbkStandard, cxbkDropDown, cxbkDropDownButton };
-enum TButtonLayout : std::uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 using TcxButtonAssignedColors = framework::EnumSet<TcxButtonState>;
 
 class TcxCustomButton;
@@ -76,98 +73,6 @@ private:
     std::array<TColor, 5> colors_{framework::clDefault, framework::clDefault, framework::clDefault,
                                   framework::clDefault, framework::clDefault};
     TcxButtonAssignedColors assigned_;
-};
-
-/// An image list of width x height images; slots are taken and released one by one.
-class TcxGlyphList {
-public:
-    TcxGlyphList(int width, int height);
-    int Width() const noexcept { return width_; }
-    int Height() const noexcept { return height_; }
-    HIMAGELIST Handle() const noexcept { return list_.get(); }
-    /// Used slots.
-    int Count() const noexcept { return count_; }
-    /// Puts image (width x height) into the first free slot, growing the list when none is;
-    /// maskColor's pixels become transparent. Returns the slot.
-    int Add(HBITMAP image, COLORREF maskColor);
-    /// Frees a slot.
-    void Release(int index) noexcept;
-
-private:
-    framework::UniqueImageList list_;
-    std::vector<bool> used_;
-    int count_ = 0;
-    int width_, height_;
-};
-
-/// The glyph lists of the process, one per image size in use.
-class TcxGlyphCache {
-public:
-    /// The list of that image size (the newest first), made when there is none.
-    TcxGlyphList* GetList(int width, int height);
-    /// A glyph releases its list: an empty list leaves the cache.
-    void ReturnList(TcxGlyphList* list);
-    bool Empty() const noexcept { return lists_.empty(); }
-    size_t ListCount() const noexcept { return lists_.size(); }
-
-private:
-    std::vector<std::unique_ptr<TcxGlyphList>> lists_;
-};
-
-/// The cache, made now when there is none; CurrentGlyphCache does not make one.
-TcxGlyphCache& GlyphCache();
-TcxGlyphCache* CurrentGlyphCache() noexcept;
-
-/// A button's glyph and the layout of its content.
-class TcxButtonGlyph {
-public:
-    enum Slot : int { gsUp, gsDisabled, gsDown, gsExclusive };
-    static constexpr TColor TransparentColor = framework::clOlive;
-
-    TcxButtonGlyph();
-    virtual ~TcxButtonGlyph();
-    TcxButtonGlyph(const TcxButtonGlyph&) = delete;
-    TcxButtonGlyph& operator=(const TcxButtonGlyph&) = delete;
-
-    const framework::TBitmap& Glyph() const noexcept { return glyph_; }
-    /// Copies bitmap (null: none); a strip of square images sets NumGlyphs (1 beyond 4).
-    void SetGlyph(const framework::TBitmap* bitmap);
-    int NumGlyphs() const noexcept { return numGlyphs_; }
-    /// Above 4 is 4; below 1 is ignored.
-    void SetNumGlyphs(int value);
-    int ImageIndex(Slot slot) const noexcept { return imageIndexes_[slot]; }
-    TcxGlyphList* List() const noexcept { return list_; }
-    /// The slot of a state's image.
-    Slot GlyphSlot(TcxButtonState state) const noexcept;
-
-    /// The image of a state in List(), built now when missing; -1 without a glyph.
-    virtual int CreateGlyphImage(TcxButtonState state);
-    /// The caption's margins in its box.
-    virtual RECT TextMargins() const noexcept;
-
-    struct TLayout {
-        POINT glyph;
-        RECT text;
-    };
-    /// Where glyph and caption go in content moved by offset.
-    TLayout CalcLayout(lookandfeel::TcxCanvas& canvas, const RECT& content, POINT offset,
-                       std::string_view caption, TButtonLayout layout, int margin, int spacing,
-                       UINT biDiFlags);
-    /// Draws the state's image and the caption (embossed when disabled) at their places.
-    void Draw(lookandfeel::TcxCanvas& canvas, const RECT& content, POINT offset,
-              std::string_view caption, TButtonLayout layout, int margin, int spacing,
-              TcxButtonState state, UINT biDiFlags);
-
-    std::function<void()> OnChange;
-
-private:
-    void ReleaseImages() noexcept;
-    void Changed();
-
-    framework::TBitmap glyph_;
-    int numGlyphs_ = 1;
-    std::array<int, 4> imageIndexes_{-1, -1, -1, -1};
-    TcxGlyphList* list_ = nullptr;
 };
 
 /// What one paint of a button shows, read from the control before it paints (as a style option

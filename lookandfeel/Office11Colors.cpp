@@ -356,34 +356,6 @@ void RecolorToGradient(framework::TBitmap& bitmap, TColor light, TColor dark) {
 
 // --- Gradient fill ----------------------------------------------------------------------------
 
-namespace {
-
-/// Fills with the DC brush, whose colour is put back afterwards.
-class DcBrushFill {
-public:
-    explicit DcBrushFill(HDC dc) noexcept
-        : dc_(dc), brush_(static_cast<HBRUSH>(::GetStockObject(DC_BRUSH))),
-          previous_(::GetDCBrushColor(dc)) {}
-    ~DcBrushFill() {
-        if (previous_ != CLR_INVALID)
-            ::SetDCBrushColor(dc_, previous_);
-    }
-    DcBrushFill(const DcBrushFill&) = delete;
-    DcBrushFill& operator=(const DcBrushFill&) = delete;
-
-    void Fill(const RECT& rect, COLORREF colour) noexcept {
-        ::SetDCBrushColor(dc_, colour);
-        ::FillRect(dc_, &rect, brush_);
-    }
-
-private:
-    HDC dc_;
-    HBRUSH brush_;
-    COLORREF previous_;
-};
-
-} // namespace
-
 void GradientFill(HDC dc, const RECT& rect, TColor colorA, bool horizontal, TColor colorB) {
     // FillRect does not refuse an inverted rectangle (Wine paints it with its sides swapped,
     // where the caller asked for nothing), so anything without area is refused here.

@@ -594,4 +594,22 @@ TColor LightPressedColor() {
     return NearestScreenColor(SystemBlend(14, 44, 40));
 }
 
+// --- DcBrushFill --------------------------------------------------------------------------------
+
+DcBrushFill::DcBrushFill(HDC dc) noexcept
+    : dc_(dc), brush_(static_cast<HBRUSH>(::GetStockObject(DC_BRUSH))),
+      previous_(::GetDCBrushColor(dc)) {}
+
+DcBrushFill::~DcBrushFill() {
+    if (previous_ != CLR_INVALID)
+        ::SetDCBrushColor(dc_, previous_);
+}
+
+void DcBrushFill::Fill(const RECT& rect, COLORREF colour) noexcept {
+    if (rect.right <= rect.left || rect.bottom <= rect.top)
+        return;
+    ::SetDCBrushColor(dc_, colour);
+    ::FillRect(dc_, &rect, brush_);
+}
+
 } // namespace lookandfeel

@@ -12,6 +12,7 @@
 //                            bitmap rotation
 //   TScreenCanvas            a framework canvas on the screen's DC (to measure text)
 //   TcxScreenCanvas          a TcxCanvas owning a TScreenCanvas
+//   DcBrushFill              fills straight through a DC's DC brush, its colour put back after
 //   ShrinkRect, NearestScreenColor, SystemBlend, BlendColors, LightSelectionColor,
 //   LightPressedColor
 //
@@ -204,6 +205,25 @@ struct ScreenCanvasHolder {
 class TcxScreenCanvas : private detail::ScreenCanvasHolder, public TcxCanvas {
 public:
     TcxScreenCanvas() : TcxCanvas(screenCanvas) {}
+};
+
+/// Fills rectangles through the DC's stock DC brush: no brush is created or selected, which is
+/// what makes frames of several colours cheap. The DC brush's colour is put back at the end of
+/// the fill's scope. An empty or inverted rectangle is refused (FillRect would paint Wine's
+/// inverted one with its sides swapped).
+class DcBrushFill {
+public:
+    explicit DcBrushFill(HDC dc) noexcept;
+    ~DcBrushFill();
+    DcBrushFill(const DcBrushFill&) = delete;
+    DcBrushFill& operator=(const DcBrushFill&) = delete;
+
+    void Fill(const RECT& rect, COLORREF colour) noexcept;
+
+private:
+    HDC dc_;
+    HBRUSH brush_;
+    COLORREF previous_;
 };
 
 /// left += margins.left, top += margins.top, right -= margins.right, bottom -= margins.bottom.

@@ -13,6 +13,10 @@
 //   TcxLookAndFeelPainterClass   a painter "class": a pointer to the painter's only instance
 //   InitializePainters / FinalizePainters   the ultra-flat colour cache and its refresh
 //
+// The painters' code is in one file per family: cxLookAndFeelPainters.cpp (the root),
+// cxStandardPainter.cpp, cxWinXPPainter.cpp and cxFlatPainters.cpp (Flat, UltraFlat, Office 11),
+// sharing the fills and frames of cxPainterParts.h.
+//
 // Painters take everything as arguments (a borrowed canvas, a rectangle they never change, a
 // state, colours with clDefault for "the painter chooses"); the only data kept between calls is
 // the cache of the ultra-flat hot and pressed face colours.

@@ -9,8 +9,8 @@
 //   ApplicationLookAndFeel            the look-and-feel every chain ends at
 //   InitializeLookAndFeel / FinalizeLookAndFeel   module start-up and shut-down
 //   ReadLookAndFeelProperty / WriteLookAndFeelProperties   the settings in window definitions
-//   TcxSystemPaletteChangedNotifier   a subscription to system colour changes (primary ones are
-//                                     told first; caches of colour-derived data are primary)
+//
+// The system colour-change broadcast (TcxSystemPaletteChangedNotifier) is in cxSystemPalette.h.
 //
 // Everything here runs on the GUI thread only.
 #pragma once
@@ -20,6 +20,7 @@
 #include "framework/WindowDefinition.h"
 #include "lookandfeel/ThemeManager.h"
 #include "lookandfeel/cxLookAndFeelPainters.h"
+#include "lookandfeel/cxSystemPalette.h"
 
 #include <windows.h>
 
@@ -33,7 +34,6 @@
 
 namespace lookandfeel {
 
-class TcxSystemPaletteChangedNotifier;
 class TcxLookAndFeel;
 
 /// The settings of a look-and-feel. Stored by value: names and order are fixed.
@@ -264,34 +264,5 @@ bool ReadLookAndFeelProperty(TcxLookAndFeel& lookAndFeel,
 /// the order Kind, NativeStyle; the others and AssignedValues itself are not written.
 std::string WriteLookAndFeelProperties(const TcxLookAndFeel& lookAndFeel,
                                        std::string_view prefix = {}, std::string_view indent = {});
-
-/// Told when the system colours change (WM_SYSCOLORCHANGE). One hidden top-level window serves
-/// every notifier; it exists while at least one notifier does, and while it exists the program
-/// holds the Office 11 palette. On the message the palette is refreshed first, then the primary
-/// notifiers are told from the last made to the first, then the others likewise. A notifier may
-/// destroy itself or others while being told; none is told twice and none that went away is told.
-/// An exception escaping a notifier is reported through framework::HandleException and the rest
-/// are still told.
-class TcxSystemPaletteChangedNotifier {
-public:
-    explicit TcxSystemPaletteChangedNotifier(bool isPrimary = false);
-    virtual ~TcxSystemPaletteChangedNotifier();
-    TcxSystemPaletteChangedNotifier(const TcxSystemPaletteChangedNotifier&) = delete;
-    TcxSystemPaletteChangedNotifier& operator=(const TcxSystemPaletteChangedNotifier&) = delete;
-
-    bool IsPrimary() const noexcept { return isPrimary_; }
-
-    /// Calls a copy of OnColorsChanged when it is set (so that the handler may destroy this
-    /// notifier); subclasses override it.
-    virtual void ColorsChanged();
-
-    std::function<void()> OnColorsChanged;
-
-private:
-    const bool isPrimary_;
-};
-
-/// The hidden window that receives WM_SYSCOLORCHANGE, or null while no notifier exists.
-HWND SystemPaletteChangedWindow() noexcept;
 
 } // namespace lookandfeel
