@@ -1,6 +1,7 @@
 #include "controls/cxButtons.h"
 
 #include "framework/Form.h"
+#include "framework/NamedValues.h"
 #include "framework/ScopeGuard.h"
 #include "lookandfeel/ThemeManager.h"
 
@@ -15,26 +16,6 @@ using framework::clDefault;
 using framework::clNone;
 using framework::TBitmap;
 using namespace lookandfeel;
-
-namespace {
-
-/// Puts a DC's clip region back as it was, also when drawing throws.
-class ClipGuard {
-public:
-    explicit ClipGuard(HDC dc) : dc_(dc), saved_(::CreateRectRgn(0, 0, 0, 0)) {
-        hadClip_ = ::GetClipRgn(dc_, saved_.get()) == 1;
-    }
-    ~ClipGuard() { ::SelectClipRgn(dc_, hadClip_ ? saved_.get() : nullptr); }
-    ClipGuard(const ClipGuard&) = delete;
-    ClipGuard& operator=(const ClipGuard&) = delete;
-
-private:
-    HDC dc_;
-    framework::UniqueRegion saved_;
-    bool hadClip_ = false;
-};
-
-} // namespace
 
 // --- TcxButtonColors ----------------------------------------------------------------------------
 
@@ -68,12 +49,11 @@ void TcxButtonColors::Assign(const framework::TPersistent& source) {
 void TcxButtonColors::ApplyProperty(const framework::DefinitionProperty& p,
                                     framework::TDefinitionLoader& loader) {
     static constexpr const char* kNames[] = {"Default", "Normal", "Hot", "Pressed", "Disabled"};
-    for (int i = 0; i < 5; ++i)
-        if (p.name == kNames[i]) {
-            p.ExpectCount(1);
-            SetColor(static_cast<TcxButtonState>(i), framework::ParseColor(p));
-            return;
-        }
+    if (const auto state = framework::ValueOfName<TcxButtonState>(kNames, p.name)) {
+        p.ExpectCount(1);
+        SetColor(*state, framework::ParseColor(p));
+        return;
+    }
     TPropertyObject::ApplyProperty(p, loader);
 }
 
@@ -356,7 +336,12 @@ void TcxCustomButton::Paint(TcxCanvas& canvas, const TcxButtonPaintState& paintS
     if (const int s = painter->ButtonPressedShift(); state == cxbsPressed && s != 0)
         offset = {s, s};
     {
-        ClipGuard clip(canvas.Handle());
+        // The clip region goes back as it was, also when drawing throws.
+        HDC dc = canvas.Handle();
+        framework::UniqueRegion saved(::CreateRectRgn(0, 0, 0, 0));
+        const bool hadClip = ::GetClipRgn(dc, saved.get()) == 1;
+        auto unclip = framework::OnScopeExit(
+            [dc, &saved, hadClip] { ::SelectClipRgn(dc, hadClip ? saved.get() : nullptr); });
         canvas.IntersectClipRect(ContentBounds(state));
         glyph_->Draw(canvas, ContentBounds(cxbsDefault), offset, Caption(), layout_, margin_,
                      spacing_, state, 0);
@@ -467,21 +452,15 @@ void TcxCustomButton::HandleDropDownRequest() {
     else if (p.x >= work.right)
         alignment = framework::paRight;
     const framework::TPopupAlignment saved = menu->Alignment();
-    struct Restore {
-        TcxCustomButton* button;
-        std::weak_ptr<const void> buttonAlive;
-        framework::TPopupMenu* menu;
-        std::weak_ptr<const void> menuAlive;
-        framework::TPopupAlignment saved;
-        ~Restore() {
+    auto restore = framework::OnScopeExit(
+        [this, buttonAlive = TrackingToken(), menu, menuAlive = menu->LivenessToken(), saved] {
             if (!menuAlive.expired())
                 menu->SetAlignment(saved);
             // Also after a failure: MenuShown and SuppressPressed must not stay set. To the
             // button's window of now: it may have been recreated while the menu was open.
-            if (!buttonAlive.expired() && button->HandleAllocated())
-                ::PostMessageA(button->Handle(), MenuClosed, 0, 0);
-        }
-    } restore{this, TrackingToken(), menu, menu->LivenessToken(), saved};
+            if (!buttonAlive.expired() && HandleAllocated())
+                ::PostMessageA(Handle(), MenuClosed, 0, 0);
+        });
     menu->SetAlignment(alignment);
     menu->SetPopupComponent(this);
     menu->Popup(p.x, p.y); // runs the menu's own loop; the button may be gone afterwards
@@ -607,25 +586,17 @@ LRESULT TcxCustomButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TcxCustomButton::ApplyProperty(const framework::DefinitionProperty& p,
                                     framework::TDefinitionLoader& loader) {
-    auto pick = [&p](std::initializer_list<const char*> names) {
-        const std::string& v = p.Identifier();
-        int i = 0;
-        for (const char* name : names) {
-            if (v == name)
-                return i;
-            ++i;
-        }
-        p.Fail("unknown value " + v);
-    };
+    static constexpr const char* kKindNames[] = {"cxbkStandard", "cxbkDropDown",
+                                                 "cxbkDropDownButton"};
+    static constexpr const char* kLayoutNames[] = {"blGlyphLeft", "blGlyphRight", "blGlyphTop",
+                                                   "blGlyphBottom"};
+    static constexpr const char* kAlignmentNames[] = {"paLeft", "paRight", "paCenter"};
     if (p.name == "Kind") {
-        SetKind(static_cast<TcxButtonKind>(
-            pick({"cxbkStandard", "cxbkDropDown", "cxbkDropDownButton"})));
+        SetKind(p.Enumerated<TcxButtonKind>(kKindNames, "value"));
     } else if (p.name == "Layout") {
-        SetLayout(static_cast<TButtonLayout>(
-            pick({"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"})));
+        SetLayout(p.Enumerated<TButtonLayout>(kLayoutNames, "value"));
     } else if (p.name == "PopupAlignment") {
-        SetPopupAlignment(
-            static_cast<framework::TPopupAlignment>(pick({"paLeft", "paRight", "paCenter"})));
+        SetPopupAlignment(p.Enumerated<framework::TPopupAlignment>(kAlignmentNames, "value"));
     } else if (p.name == "Margin") {
         SetMargin(static_cast<int>(p.Number()));
     } else if (p.name == "Spacing") {

@@ -270,35 +270,22 @@ constexpr const char* kBorderStyleNames[] = {"cbsNone", "cbsSingle",    "cbsThic
                                              "cbs3D",   "cbsUltraFlat", "cbsOffice11"};
 constexpr const char* kEdgeNames[] = {"bLeft", "bTop", "bRight", "bBottom"};
 constexpr const char* kFontStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
-
-template <size_t N> int FindName(const char* const (&names)[N], const std::string& name) {
-    for (size_t i = 0; i < N; ++i)
-        if (name == names[i])
-            return static_cast<int>(i);
-    return -1;
-}
 } // namespace
 
 void TcxContainerStyle::ApplyProperty(const framework::DefinitionProperty& p,
                                       framework::TDefinitionLoader& loader) {
     auto bits = [&p](const auto& names) {
         std::uint8_t result = 0;
-        for (size_t i = 0; i < p.values.size(); ++i) {
-            int index = FindName(names, p.Identifier(i));
-            if (index < 0)
-                p.Fail("unknown value " + p.Identifier(i));
-            result = static_cast<std::uint8_t>(result | (1u << index));
-        }
+        for (size_t i = 0; i < p.values.size(); ++i)
+            result =
+                static_cast<std::uint8_t>(result | (1u << p.Enumerated<int>(names, "value", i)));
         return result;
     };
     if (p.name == "BorderColor") {
         p.ExpectCount(1);
         SetBorderColor(framework::ParseColor(p));
     } else if (p.name == "BorderStyle") {
-        int index = FindName(kBorderStyleNames, p.Identifier());
-        if (index < 0)
-            p.Fail("unknown border style " + p.Identifier());
-        SetBorderStyle(static_cast<TcxContainerBorderStyle>(index));
+        SetBorderStyle(p.Enumerated<TcxContainerBorderStyle>(kBorderStyleNames, "border style"));
     } else if (p.name == "Color") {
         p.ExpectCount(1);
         SetColor(framework::ParseColor(p));

@@ -1,6 +1,7 @@
 #include "controls/cxGroupBox.h"
 
 #include "framework/Exceptions.h"
+#include "framework/ScopeGuard.h"
 #include "lookandfeel/Office11Colors.h"
 #include "lookandfeel/ThemeLibrary.h"
 
@@ -230,20 +231,16 @@ void TcxGroupBoxViewInfo::Paint(TcxCanvas& canvas) {
     TcxRegion saved = canvas.CurrentClipRegion();
     {
         // The clip region and the bitmap's origin are put back also when drawing fails.
-        struct Restore {
-            TcxCanvas& canvas;
-            TcxRegion& saved;
-            HDC bitmapDc;
-            ~Restore() {
-                if (bitmapDc)
-                    ::SetWindowOrgEx(bitmapDc, 0, 0, nullptr);
-                canvas.ApplyClipRegion(saved);
-            }
-        } restore{canvas, saved, hasCaption ? CaptionCanvas.Handle() : nullptr};
+        HDC bitmapDc = hasCaption ? CaptionCanvas.Handle() : nullptr;
+        auto restore = framework::OnScopeExit([&canvas, &saved, bitmapDc] {
+            if (bitmapDc)
+                ::SetWindowOrgEx(bitmapDc, 0, 0, nullptr);
+            canvas.ApplyClipRegion(saved);
+        });
         if (hasCaption) {
             canvas.ExcludeClipRect(CaptionRect);
             // Drawing at control coordinates lands in the bitmap.
-            ::SetWindowOrgEx(restore.bitmapDc, CaptionRect.left, CaptionRect.top, nullptr);
+            ::SetWindowOrgEx(bitmapDc, CaptionRect.left, CaptionRect.top, nullptr);
         }
         if (NativeStyle)
             PaintNativeFrame(canvas);
@@ -276,11 +273,7 @@ void TcxGroupBoxViewInfo::PaintBackground(TcxCanvas& canvas) {
 
 void TcxGroupBoxViewInfo::PaintNativeFrame(TcxCanvas& canvas) {
     TcxRegion saved = canvas.CurrentClipRegion();
-    struct Restore {
-        TcxCanvas& canvas;
-        TcxRegion& saved;
-        ~Restore() { canvas.ApplyClipRegion(saved); }
-    } restore{canvas, saved};
+    auto restore = framework::OnScopeExit([&canvas, &saved] { canvas.ApplyClipRegion(saved); });
     PaintBackground(canvas);
     if (BorderStyle == cbsNone)
         return;

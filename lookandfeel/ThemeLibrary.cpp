@@ -70,13 +70,8 @@ const ThemeSystemApi& CurrentThemeSystemApi() noexcept {
     return ActiveSystemApi();
 }
 
-ScopedThemeSystemApi::ScopedThemeSystemApi(const ThemeSystemApi& api) noexcept
-    : previous_(ActiveSystemApi()) {
-    ActiveSystemApi() = api;
-}
-
-ScopedThemeSystemApi::~ScopedThemeSystemApi() {
-    ActiveSystemApi() = previous_;
+ThemeSystemApi& detail::MutableThemeSystemApi() noexcept {
+    return ActiveSystemApi();
 }
 
 const ThemeFunctions& BoundThemeFunctions() noexcept {

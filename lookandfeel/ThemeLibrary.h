@@ -16,11 +16,10 @@
 #pragma once
 
 #include "framework/Handles.h"
+#include "framework/ScopedOverride.h"
 
 #include <windows.h>
 #include <uxtheme.h>
-
-#include <type_traits>
 
 namespace lookandfeel {
 
@@ -41,21 +40,16 @@ const ThemeSystemApi& DefaultThemeSystemApi() noexcept;
 /// The functions in use now.
 const ThemeSystemApi& CurrentThemeSystemApi() noexcept;
 
-/// Puts another set of system functions in place for its lifetime. Bind and unbind the library
-/// inside the scope: the loaded library is freed through the FreeLibrary in use at that time.
-class ScopedThemeSystemApi {
-public:
-    explicit ScopedThemeSystemApi(const ThemeSystemApi& api) noexcept;
-    ~ScopedThemeSystemApi();
-    ScopedThemeSystemApi(const ScopedThemeSystemApi&) = delete;
-    ScopedThemeSystemApi& operator=(const ScopedThemeSystemApi&) = delete;
+namespace detail {
+/// The functions in use, writable: what ScopedThemeSystemApi replaces.
+ThemeSystemApi& MutableThemeSystemApi() noexcept;
+} // namespace detail
 
-    /// The functions that were in use before this scope (for fakes that delegate).
-    const ThemeSystemApi& Previous() const noexcept { return previous_; }
-
-private:
-    ThemeSystemApi previous_;
-};
+/// Puts another set of system functions in place for its lifetime; Previous() gives the ones
+/// that were in use before (for fakes that delegate). Bind and unbind the library inside the
+/// scope: the loaded library is freed through the FreeLibrary in use at that time.
+using ScopedThemeSystemApi =
+    framework::ScopedOverride<ThemeSystemApi, &detail::MutableThemeSystemApi>;
 
 // --- The bound functions ----------------------------------------------------------------------
 
@@ -132,23 +126,9 @@ ThemeFunctions& MutableThemeFunctions() noexcept;
 ///     ScopedThemeFunction<&ThemeFunctions::OpenThemeData> open(&CountingOpenThemeData);
 /// The replaced entry is put back on destruction; Original() gives it to fakes that delegate.
 /// Do not unbind and bind the library again inside the scope.
-template <auto Member> class ScopedThemeFunction {
-public:
-    using Function = std::remove_reference_t<decltype(std::declval<ThemeFunctions&>().*Member)>;
-
-    explicit ScopedThemeFunction(Function replacement) noexcept
-        : original_(detail::MutableThemeFunctions().*Member) {
-        detail::MutableThemeFunctions().*Member = replacement;
-    }
-    ~ScopedThemeFunction() { detail::MutableThemeFunctions().*Member = original_; }
-    ScopedThemeFunction(const ScopedThemeFunction&) = delete;
-    ScopedThemeFunction& operator=(const ScopedThemeFunction&) = delete;
-
-    Function Original() const noexcept { return original_; }
-
-private:
-    Function original_;
-};
+template <auto Member>
+using ScopedThemeFunction =
+    framework::ScopedMemberOverride<ThemeFunctions, &detail::MutableThemeFunctions, Member>;
 
 // --- Start-up and state -----------------------------------------------------------------------
 

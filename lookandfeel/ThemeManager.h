@@ -65,14 +65,14 @@ public:
             mask_ |= Bit(type);
     }
     /// Bits above the last type are dropped.
-    static constexpr ThemedObjectTypes FromMask(std::uint32_t mask) noexcept {
+    static constexpr ThemedObjectTypes FromBits(std::uint32_t mask) noexcept {
         ThemedObjectTypes set;
         set.mask_ = mask & kAllBits;
         return set;
     }
-    static constexpr ThemedObjectTypes All() noexcept { return FromMask(kAllBits); }
+    static constexpr ThemedObjectTypes All() noexcept { return FromBits(kAllBits); }
 
-    constexpr std::uint32_t Mask() const noexcept { return mask_; }
+    constexpr std::uint32_t ToBits() const noexcept { return mask_; }
     constexpr bool Empty() const noexcept { return mask_ == 0; }
     constexpr bool Contains(ThemedObjectType type) const noexcept {
         return (mask_ & Bit(type)) != 0;
@@ -87,7 +87,12 @@ public:
     }
     friend constexpr ThemedObjectTypes operator|(ThemedObjectTypes a,
                                                  ThemedObjectTypes b) noexcept {
-        return FromMask(a.mask_ | b.mask_);
+        return FromBits(a.mask_ | b.mask_);
+    }
+    /// The members of a that are not in b.
+    friend constexpr ThemedObjectTypes operator-(ThemedObjectTypes a,
+                                                 ThemedObjectTypes b) noexcept {
+        return FromBits(a.mask_ & ~b.mask_);
     }
     friend constexpr bool operator==(ThemedObjectTypes a, ThemedObjectTypes b) noexcept {
         return a.mask_ == b.mask_;

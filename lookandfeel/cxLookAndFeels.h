@@ -43,6 +43,7 @@ enum TcxLookAndFeelValue : std::uint8_t { lfvKind, lfvNativeStyle };
 class TcxLookAndFeelValues {
 public:
     constexpr TcxLookAndFeelValues() noexcept = default;
+    constexpr TcxLookAndFeelValues(TcxLookAndFeelValue value) noexcept : bits_(Bit(value)) {}
     constexpr TcxLookAndFeelValues(std::initializer_list<TcxLookAndFeelValue> values) noexcept {
         for (TcxLookAndFeelValue value : values)
             bits_ |= Bit(value);
@@ -54,13 +55,20 @@ public:
         return set;
     }
 
-    constexpr std::uint8_t Bits() const noexcept { return bits_; }
+    static constexpr TcxLookAndFeelValues All() noexcept { return FromBits(kAllBits); }
+
+    constexpr std::uint8_t ToBits() const noexcept { return bits_; }
     constexpr bool Empty() const noexcept { return bits_ == 0; }
     constexpr bool Contains(TcxLookAndFeelValue value) const noexcept {
         return (bits_ & Bit(value)) != 0;
     }
     constexpr TcxLookAndFeelValues& Include(TcxLookAndFeelValue value) noexcept {
         bits_ = static_cast<std::uint8_t>(bits_ | Bit(value));
+        return *this;
+    }
+
+    constexpr TcxLookAndFeelValues& Exclude(TcxLookAndFeelValue value) noexcept {
+        bits_ = static_cast<std::uint8_t>(bits_ & ~Bit(value));
         return *this;
     }
 

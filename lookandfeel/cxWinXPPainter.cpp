@@ -1,6 +1,7 @@
 // cxWinXPPainter.cpp - the themed painter: the desktop's visual style, the Standard look where
 // a theme class does not open.
 #include "lookandfeel/cxPainterParts.h"
+#include "framework/ScopeGuard.h"
 #include "lookandfeel/ThemeLibrary.h"
 #include "lookandfeel/ThemeManager.h"
 
@@ -33,22 +34,6 @@ bool ButtonContentInsets(HTHEME theme, int state, RECT& content) {
     return SUCCEEDED(lookandfeel::GetThemeBackgroundContentRect(
         theme, screen.get(), kPushButtonPart, state, kMeasureRect, content));
 }
-
-/// SaveDC on construction, RestoreDC on destruction.
-class SavedDcState {
-public:
-    explicit SavedDcState(HDC dc) noexcept : dc_(dc), saved_(::SaveDC(dc)) {}
-    ~SavedDcState() {
-        if (saved_ != 0)
-            ::RestoreDC(dc_, saved_);
-    }
-    SavedDcState(const SavedDcState&) = delete;
-    SavedDcState& operator=(const SavedDcState&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};
 
 } // namespace
 
@@ -112,7 +97,11 @@ void TcxWinXPLookAndFeelPainter::PaintControlBorder(TcxCanvas& canvas, const REC
         return;
     if (HTHEME theme = Theme(ThemedObjectType::ListView)) {
         HDC dc = canvas.Handle();
-        SavedDcState saved(dc);
+        const int saved = ::SaveDC(dc);
+        auto restore = framework::OnScopeExit([dc, saved] {
+            if (saved != 0)
+                ::RestoreDC(dc, saved);
+        });
         // A border one pixel thin has no inside; GDI would take the inverted rectangle as the one
         // between its corners and keep part of the border from being drawn.
         if (const RECT inner = Deflated(rect, 1); !IsEmpty(inner))

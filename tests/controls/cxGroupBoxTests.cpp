@@ -106,7 +106,7 @@ protected:
     void Paint(framework::TCanvas&) override {}
     bool IsEraseBackgroundNeeded() const override { return erase; }
     void LookAndFeelChanged(TcxLookAndFeel&, lookandfeel::TcxLookAndFeelValues changed) override {
-        log.push_back("laf " + std::to_string(changed.Bits()));
+        log.push_back("laf " + std::to_string(changed.ToBits()));
     }
     void MouseEnter(framework::TWinControl* c) override {
         log.push_back(c == this ? "enter self" : "enter other");

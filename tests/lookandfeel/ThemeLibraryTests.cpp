@@ -436,20 +436,20 @@ TEST(ThemedObjectTypes, ClassNamesAndMaskBits) {
     for (int i = 0; i < lookandfeel::kThemedObjectTypeCount; ++i) {
         auto type = static_cast<ThemedObjectType>(i);
         EXPECT_STREQ(lookandfeel::ThemeClassName(type), expected[i]) << i;
-        EXPECT_EQ(ThemedObjectTypes(type).Mask(), 1u << i) << i;
+        EXPECT_EQ(ThemedObjectTypes(type).ToBits(), 1u << i) << i;
     }
     EXPECT_EQ(lookandfeel::ThemeClassName(static_cast<ThemedObjectType>(24)), nullptr);
 
     ThemedObjectTypes set{ThemedObjectType::Button, ThemedObjectType::ScrollBar};
-    EXPECT_EQ(set.Mask(), 0x801u);
+    EXPECT_EQ(set.ToBits(), 0x801u);
     EXPECT_TRUE(set.Contains(ThemedObjectType::ScrollBar));
     EXPECT_FALSE(set.Contains(ThemedObjectType::Edit));
     set.Exclude(ThemedObjectType::Button).Include(ThemedObjectType::Window);
-    EXPECT_EQ(set.Mask(), 0x800800u);
-    EXPECT_EQ(set | ThemedObjectType::Button, ThemedObjectTypes::FromMask(0x800801u));
+    EXPECT_EQ(set.ToBits(), 0x800800u);
+    EXPECT_EQ(set | ThemedObjectType::Button, ThemedObjectTypes::FromBits(0x800801u));
     EXPECT_TRUE(ThemedObjectTypes().Empty());
-    EXPECT_EQ(ThemedObjectTypes::FromMask(0xFFFFFFFFu), ThemedObjectTypes::All());
-    EXPECT_EQ(ThemedObjectTypes::All().Mask(), 0x00FFFFFFu);
+    EXPECT_EQ(ThemedObjectTypes::FromBits(0xFFFFFFFFu), ThemedObjectTypes::All());
+    EXPECT_EQ(ThemedObjectTypes::All().ToBits(), 0x00FFFFFFu);
 }
 
 } // namespace

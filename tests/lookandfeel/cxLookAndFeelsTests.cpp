@@ -40,8 +40,8 @@ using Log = std::vector<std::string>;
 
 // The stored form depends on the bit layout.
 static_assert(sizeof(TcxLookAndFeelValues) == 1);
-static_assert(TcxLookAndFeelValues{lfvKind}.Bits() == 1);
-static_assert(TcxLookAndFeelValues{lfvNativeStyle}.Bits() == 2);
+static_assert(TcxLookAndFeelValues{lfvKind}.ToBits() == 1);
+static_assert(TcxLookAndFeelValues{lfvNativeStyle}.ToBits() == 2);
 static_assert((TcxLookAndFeelValues{lfvKind, lfvNativeStyle} - TcxLookAndFeelValues{lfvKind}) ==
               TcxLookAndFeelValues{lfvNativeStyle});
 
