@@ -9,6 +9,11 @@
 //                     layout of glyph and caption in the content rectangle
 //
 // Functions: GlyphCache, CurrentGlyphCache.
+//
+// Every button lays out and draws its caption through TcxButtonGlyph, but the program's windows
+// never give a button an image: the image lists, their cache and the disabled and embossed
+// copies are never made by them. They are kept because "Glyph" and "NumGlyphs" are settings of
+// the button's window definitions and the glyph tests pin the images' states and sharing.
 #pragma once
 
 #include "framework/Graphics.h"

@@ -10,7 +10,8 @@
 //                     a context menu and its shortcuts
 //   TcxButton         the button as window definitions place it
 //
-// The glyph and the layout of glyph and caption are in cxButtonGlyph.h.
+// The glyph and the layout of glyph and caption are in cxButtonGlyph.h; the drop-down and
+// context menus are implemented in cxButtonMenus.cpp.
 //
 // Functions: RegisterButtonClasses (TcxButton and TPopupMenu for window definitions).
 //

@@ -320,37 +320,6 @@ std::string TcxContainerStyle::DisplayName() const {
     return names[state_ & 3];
 }
 
-// --- TcxStyleController -------------------------------------------------------------------------
-
-TcxStyleController::TcxStyleController() {
-    for (int state = 0; state < 4; ++state) {
-        styles_[state] =
-            std::make_unique<TcxEditStyle>(nullptr, state, state ? styles_[0].get() : nullptr);
-        styles_[state]->OnChanged = [this, state](TcxContainerStyle&) { StyleChanged(state); };
-    }
-}
-
-TcxStyleController::~TcxStyleController() {
-    // The followers take their values from the defaults from now on.
-    for (TcxContainerStyle* follower : std::vector<TcxContainerStyle*>(followers_))
-        follower->SetStyleController(nullptr);
-    for (int state = 3; state >= 0; --state)
-        styles_[state].reset();
-}
-
-void TcxStyleController::AddFollower(TcxContainerStyle* style) {
-    followers_.push_back(style);
-}
-
-void TcxStyleController::RemoveFollower(TcxContainerStyle* style) noexcept {
-    std::erase(followers_, style);
-}
-
-void TcxStyleController::StyleChanged(int) {
-    for (TcxContainerStyle* follower : std::vector<TcxContainerStyle*>(followers_))
-        follower->Changed();
-}
-
 // --- TcxContainerViewInfo -----------------------------------------------------------------------
 
 void TcxContainerViewInfo::Paint(TcxCanvas&) {}
@@ -517,6 +486,42 @@ void TcxContainer::ApplyProperty(const framework::DefinitionProperty& p,
 }
 
 // --- Editor layer -------------------------------------------------------------------------------
+// Of this layer the program's windows reach only what the group box is built on; the style
+// controller, the edit field's defaults and the editor style's extra settings are kept for the
+// reasons given in cxContainer.h.
+
+// --- TcxStyleController -------------------------------------------------------------------------
+
+TcxStyleController::TcxStyleController() {
+    for (int state = 0; state < 4; ++state) {
+        styles_[state] =
+            std::make_unique<TcxEditStyle>(nullptr, state, state ? styles_[0].get() : nullptr);
+        styles_[state]->OnChanged = [this, state](TcxContainerStyle&) { StyleChanged(state); };
+    }
+}
+
+TcxStyleController::~TcxStyleController() {
+    // The followers take their values from the defaults from now on.
+    for (TcxContainerStyle* follower : std::vector<TcxContainerStyle*>(followers_))
+        follower->SetStyleController(nullptr);
+    for (int state = 3; state >= 0; --state)
+        styles_[state].reset();
+}
+
+void TcxStyleController::AddFollower(TcxContainerStyle* style) {
+    followers_.push_back(style);
+}
+
+void TcxStyleController::RemoveFollower(TcxContainerStyle* style) noexcept {
+    std::erase(followers_, style);
+}
+
+void TcxStyleController::StyleChanged(int) {
+    for (TcxContainerStyle* follower : std::vector<TcxContainerStyle*>(followers_))
+        follower->Changed();
+}
+
+// --- Editor view data, properties and the editor ---------------------------------------------
 
 TcxContainerStyle& TcxCustomEditViewData::Style() const {
     return edit_.ActiveStyle();

@@ -199,48 +199,6 @@ private:
     std::unique_ptr<TcxLookAndFeelProperties> lookAndFeelProperties_;
 };
 
-/// The editor style: adds the settings of editor buttons and popups, which nothing here draws.
-class TcxCustomEditStyle : public TcxContainerStyle {
-public:
-    using TcxContainerStyle::TcxContainerStyle;
-
-    int ButtonStyle() const noexcept { return buttonStyle_; }
-    void SetButtonStyle(int value) noexcept { buttonStyle_ = value; }
-    int ButtonTransparency() const noexcept { return buttonTransparency_; }
-    void SetButtonTransparency(int value) noexcept { buttonTransparency_ = value; }
-    TcxContainerBorderStyle PopupBorderStyle() const noexcept { return popupBorderStyle_; }
-    void SetPopupBorderStyle(TcxContainerBorderStyle value) noexcept { popupBorderStyle_ = value; }
-
-private:
-    int buttonStyle_ = 0;
-    int buttonTransparency_ = 0;
-    TcxContainerBorderStyle popupBorderStyle_ = cbsNone;
-};
-
-class TcxEditStyle : public TcxCustomEditStyle {
-public:
-    using TcxCustomEditStyle::TcxCustomEditStyle;
-};
-
-/// A component with four styles that containers may follow (Style.StyleController): a value a
-/// container's style leaves unassigned is taken from the controller's style of the same state.
-class TcxStyleController : public framework::TComponent {
-public:
-    TcxStyleController();
-    ~TcxStyleController() override;
-
-    TcxContainerStyle& Style(int state = cxStyleNormal) { return *styles_.at(state); }
-
-private:
-    friend class TcxContainerStyle;
-    void AddFollower(TcxContainerStyle* style);
-    void RemoveFollower(TcxContainerStyle* style) noexcept;
-    void StyleChanged(int state);
-
-    std::array<std::unique_ptr<TcxEditStyle>, 4> styles_;
-    std::vector<TcxContainerStyle*> followers_;
-};
-
 /// What painting a container needs, calculated from its styles and state.
 class TcxContainerViewInfo {
 public:
@@ -326,6 +284,57 @@ private:
     std::unique_ptr<TcxContainerViewInfo> viewInfo_;
     bool ctl3D_ = true;
     bool syncingFont_ = false;
+};
+
+// --- The editor layer -------------------------------------------------------------------------
+// The program's windows place one editor, the group box, and never reach the rest of this layer:
+// the editor style's button and popup settings, the style controller (no window definition sets
+// one), the edit field's own defaults (its theme part, its native-style test, the view data and
+// view info the properties make), all of which the group box replaces. They are kept because
+// the group box is built on this layer (it is a TcxCustomEdit whose view data extends
+// TcxCustomEditViewData), the defaults make the base classes whole, and the container tests
+// resolve styles through a style controller.
+
+/// The editor style: adds the settings of editor buttons and popups, which nothing here draws.
+class TcxCustomEditStyle : public TcxContainerStyle {
+public:
+    using TcxContainerStyle::TcxContainerStyle;
+
+    int ButtonStyle() const noexcept { return buttonStyle_; }
+    void SetButtonStyle(int value) noexcept { buttonStyle_ = value; }
+    int ButtonTransparency() const noexcept { return buttonTransparency_; }
+    void SetButtonTransparency(int value) noexcept { buttonTransparency_ = value; }
+    TcxContainerBorderStyle PopupBorderStyle() const noexcept { return popupBorderStyle_; }
+    void SetPopupBorderStyle(TcxContainerBorderStyle value) noexcept { popupBorderStyle_ = value; }
+
+private:
+    int buttonStyle_ = 0;
+    int buttonTransparency_ = 0;
+    TcxContainerBorderStyle popupBorderStyle_ = cbsNone;
+};
+
+class TcxEditStyle : public TcxCustomEditStyle {
+public:
+    using TcxCustomEditStyle::TcxCustomEditStyle;
+};
+
+/// A component with four styles that containers may follow (Style.StyleController): a value a
+/// container's style leaves unassigned is taken from the controller's style of the same state.
+class TcxStyleController : public framework::TComponent {
+public:
+    TcxStyleController();
+    ~TcxStyleController() override;
+
+    TcxContainerStyle& Style(int state = cxStyleNormal) { return *styles_.at(state); }
+
+private:
+    friend class TcxContainerStyle;
+    void AddFollower(TcxContainerStyle* style);
+    void RemoveFollower(TcxContainerStyle* style) noexcept;
+    void StyleChanged(int state);
+
+    std::array<std::unique_ptr<TcxEditStyle>, 4> styles_;
+    std::vector<TcxContainerStyle*> followers_;
 };
 
 class TcxCustomEdit;

@@ -14,6 +14,12 @@
 //   Office11FaceColor ... Office11LightEdgeColor, Office11BrushHandle, the three bitmaps
 //                           what the painters read
 //
+// The program's windows never draw with this palette: their controls use native style, and only
+// the Office 11 look (Kind lfOffice11 without native style, or the cbsOffice11 border) reads it.
+// It is kept because the look-and-feel module holds it alongside the colour-change broadcast
+// (refreshed before any control repaints), the Office 11 painter and border are built on it, and
+// its tests pin its values for each colour variant.
+//
 // With the standard XP visual style ("LUNA.MSSTYLES") in one of its three colour variants the
 // record entries come from a built-in table; otherwise they are blends of the system colours.
 // Everything here runs on the GUI thread only.

@@ -1,4 +1,11 @@
 // cxFlatPainters.cpp - the Flat, UltraFlat and Office 11 painters and the ultra-flat colour cache.
+//
+// The three painters that native style skips. The program's windows set native style on every
+// skinned control, so while a visual style is active they draw with the themed painter and never
+// with these. Without a visual style they fall back to the painter of their Kind, which nothing
+// in them sets: the ultra-flat default; the Flat and Office 11 painters are never used by them.
+// They are kept because Kind is a setting of every look-and-feel (window definitions store it),
+// the ultra-flat painter is that fallback, and the painter tests pin each style's pixels.
 #include "lookandfeel/cxPainterParts.h"
 #include "lookandfeel/Office11Colors.h"
 #include "lookandfeel/cxSystemPalette.h"
