@@ -2,8 +2,8 @@
 //
 // 1. Paints per 1,000 real mouse moves over a button (ultra-flat, so it hot-tracks): only the
 //    first move should paint (it turns the button hot), the others change nothing.
-// 2. 1,000 paints of a 233 x 25 button (WM_PRINTCLIENT into a 32-bit DIB: the owner-draw
-//    request, the painter, the caption) against 1,000 plain FillRects of the same area, for the
+// 2. 1,000 paints of a 233 x 25 button (WM_PRINTCLIENT into a 32-bit DIB: the button's one
+//    paint entry, the painter, the caption) against 1,000 plain FillRects of the same area, for the
 //    ultra-flat look and for the native style, as a ratio from one run.
 // 3. 1,000 WM_PAINTs of the button through its back buffer and straight to the window.
 // It moves the real cursor, so it refuses to run outside a test prefix.

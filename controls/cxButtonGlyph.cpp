@@ -287,23 +287,15 @@ TcxButtonGlyph::TLayout TcxButtonGlyph::CalcLayout(TcxCanvas& canvas, const RECT
     } else if (spacing == -1) {
         spacing = ((csAxis - (margin + gsAxis)) - tsAxis) / 2;
     }
-    switch (layout) {
-    case blGlyphLeft:
-        glyphPos.x = margin;
-        textPos.x = glyphPos.x + gs.cx + spacing;
-        break;
-    case blGlyphRight:
-        glyphPos.x = cs.cx - margin - gs.cx;
-        textPos.x = glyphPos.x - spacing - ts.cx;
-        break;
-    case blGlyphTop:
-        glyphPos.y = margin;
-        textPos.y = glyphPos.y + gs.cy + spacing;
-        break;
-    case blGlyphBottom:
-        glyphPos.y = cs.cy - margin - gs.cy;
-        textPos.y = glyphPos.y - spacing - ts.cy;
-        break;
+    // Along the layout's axis the glyph goes margin from its edge and the caption spacing beyond.
+    LONG& glyphAt = horizontal ? glyphPos.x : glyphPos.y;
+    LONG& textAt = horizontal ? textPos.x : textPos.y;
+    if (layout == blGlyphLeft || layout == blGlyphTop) {
+        glyphAt = margin;
+        textAt = glyphAt + gsAxis + spacing;
+    } else {
+        glyphAt = csAxis - margin - gsAxis;
+        textAt = glyphAt - spacing - tsAxis;
     }
     glyphPos.x += content.left + offset.x;
     glyphPos.y += content.top + offset.y;
