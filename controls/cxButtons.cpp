@@ -1,6 +1,5 @@
 #include "controls/cxButtons.h"
 
-#include "framework/Form.h"
 #include "framework/NamedValues.h"
 #include "framework/ScopeGuard.h"
 #include "lookandfeel/ThemeManager.h"

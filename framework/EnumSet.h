@@ -1,7 +1,9 @@
 // EnumSet.h - a set of the values of an enumeration, one bit per value.
 //
-// For enumerations whose values run from 0 to Count - 1. Bits of no value are dropped wherever
-// a set is made from bits, so two sets with the same members always compare equal.
+// For enumerations whose values run from 0 to Count - 1 (by default a small one: up to eight
+// values in one byte). Bits of no value are dropped wherever a set is made from bits, so two sets
+// with the same members always compare equal. The font styles, borders, button states, the
+// look-and-feel values and the themed object types are such sets.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +12,7 @@
 
 namespace framework {
 
-template <typename Enum, int Count, typename Bits = std::uint32_t> class EnumSet {
+template <typename Enum, int Count = 8, typename Bits = std::uint8_t> class EnumSet {
     static_assert(std::is_unsigned_v<Bits> && Count > 0 && Count <= int{sizeof(Bits) * 8});
 
 public:

@@ -2,7 +2,6 @@
 // (Graphics.cpp makes the GDI objects, Canvas.cpp the canvas.)
 //
 // Classes in this file:
-//   EnumSet<E>        a small set of enumeration values, one bit per value
 //   TGraphicsObject   base of TFont, TBrush and TPen: change notification, lazily built handle
 //   TFont             a logical font (name, height, charset, colour, style, escapement)
 //   TBrush            a solid, clear or bitmap-pattern brush
@@ -21,6 +20,7 @@
 #pragma once
 
 #include "framework/Colors.h"
+#include "framework/EnumSet.h"
 #include "framework/Exceptions.h"
 #include "framework/Handles.h"
 
@@ -36,44 +36,6 @@ namespace framework {
 
 FRAMEWORK_EXCEPTION_KIND(EOutOfResources, Exception);
 FRAMEWORK_EXCEPTION_KIND(EInvalidGraphic, Exception);
-
-/// A set of values of a small enumeration (ordinals 0..7), one bit per value: bit n is ordinal n.
-template <typename E> class EnumSet {
-public:
-    constexpr EnumSet() noexcept = default;
-    constexpr EnumSet(std::initializer_list<E> values) noexcept {
-        for (E v : values)
-            bits_ |= Bit(v);
-    }
-    static constexpr EnumSet FromBits(std::uint8_t bits) noexcept {
-        EnumSet s;
-        s.bits_ = bits;
-        return s;
-    }
-
-    constexpr bool Contains(E v) const noexcept { return (bits_ & Bit(v)) != 0; }
-    constexpr bool Empty() const noexcept { return bits_ == 0; }
-    constexpr std::uint8_t Bits() const noexcept { return bits_; }
-
-    constexpr EnumSet& Include(E v) noexcept {
-        bits_ |= Bit(v);
-        return *this;
-    }
-    constexpr EnumSet& Exclude(E v) noexcept {
-        bits_ &= static_cast<std::uint8_t>(~Bit(v));
-        return *this;
-    }
-    constexpr EnumSet operator+(EnumSet o) const noexcept { return FromBits(bits_ | o.bits_); }
-    constexpr EnumSet operator-(EnumSet o) const noexcept { return FromBits(bits_ & ~o.bits_); }
-    constexpr EnumSet operator*(EnumSet o) const noexcept { return FromBits(bits_ & o.bits_); }
-    constexpr bool operator==(const EnumSet&) const noexcept = default;
-
-private:
-    static constexpr std::uint8_t Bit(E v) noexcept {
-        return static_cast<std::uint8_t>(1u << static_cast<unsigned>(v));
-    }
-    std::uint8_t bits_ = 0;
-};
 
 /// Counts of the GDI objects that the graphics objects of this module have created and still
 /// hold. Benchmarks and leak tests read them; GetGuiResources is a stub returning 0 under Wine.

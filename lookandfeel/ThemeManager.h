@@ -13,6 +13,7 @@
 // this runs on the GUI thread only.
 #pragma once
 
+#include "framework/EnumSet.h"
 #include "lookandfeel/ThemeLibrary.h"
 
 #include <cstdint>
@@ -56,56 +57,8 @@ inline constexpr int kThemedObjectTypeCount = 24;
 const wchar_t* ThemeClassName(ThemedObjectType type) noexcept;
 
 /// A set of ThemedObjectType: a 32-bit mask, bit n for ordinal n.
-class ThemedObjectTypes {
-public:
-    constexpr ThemedObjectTypes() noexcept = default;
-    constexpr ThemedObjectTypes(ThemedObjectType type) noexcept : mask_(Bit(type)) {}
-    constexpr ThemedObjectTypes(std::initializer_list<ThemedObjectType> types) noexcept {
-        for (ThemedObjectType type : types)
-            mask_ |= Bit(type);
-    }
-    /// Bits above the last type are dropped.
-    static constexpr ThemedObjectTypes FromBits(std::uint32_t mask) noexcept {
-        ThemedObjectTypes set;
-        set.mask_ = mask & kAllBits;
-        return set;
-    }
-    static constexpr ThemedObjectTypes All() noexcept { return FromBits(kAllBits); }
-
-    constexpr std::uint32_t ToBits() const noexcept { return mask_; }
-    constexpr bool Empty() const noexcept { return mask_ == 0; }
-    constexpr bool Contains(ThemedObjectType type) const noexcept {
-        return (mask_ & Bit(type)) != 0;
-    }
-    constexpr ThemedObjectTypes& Include(ThemedObjectType type) noexcept {
-        mask_ |= Bit(type);
-        return *this;
-    }
-    constexpr ThemedObjectTypes& Exclude(ThemedObjectType type) noexcept {
-        mask_ &= ~Bit(type);
-        return *this;
-    }
-    friend constexpr ThemedObjectTypes operator|(ThemedObjectTypes a,
-                                                 ThemedObjectTypes b) noexcept {
-        return FromBits(a.mask_ | b.mask_);
-    }
-    /// The members of a that are not in b.
-    friend constexpr ThemedObjectTypes operator-(ThemedObjectTypes a,
-                                                 ThemedObjectTypes b) noexcept {
-        return FromBits(a.mask_ & ~b.mask_);
-    }
-    friend constexpr bool operator==(ThemedObjectTypes a, ThemedObjectTypes b) noexcept {
-        return a.mask_ == b.mask_;
-    }
-
-private:
-    static constexpr std::uint32_t kAllBits = (1u << kThemedObjectTypeCount) - 1;
-    static constexpr std::uint32_t Bit(ThemedObjectType type) noexcept {
-        int ordinal = static_cast<int>(type);
-        return ordinal >= 0 && ordinal < kThemedObjectTypeCount ? 1u << ordinal : 0;
-    }
-    std::uint32_t mask_ = 0;
-};
+using ThemedObjectTypes =
+    framework::EnumSet<ThemedObjectType, kThemedObjectTypeCount, std::uint32_t>;
 
 /// The theme handle of the type, opened on first use, or null. classList (a ";"-separated list
 /// of theme class names) is optional: without it the slot's handle is returned as it is, or

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "framework/Controls.h"
+#include "framework/EnumSet.h"
 #include "framework/Persistent.h"
 #include "framework/WindowDefinition.h"
 #include "lookandfeel/ThemeManager.h"
@@ -40,58 +41,7 @@ class TcxLookAndFeel;
 enum TcxLookAndFeelValue : std::uint8_t { lfvKind, lfvNativeStyle };
 
 /// A set of TcxLookAndFeelValue in one byte: bit 0 lfvKind, bit 1 lfvNativeStyle.
-class TcxLookAndFeelValues {
-public:
-    constexpr TcxLookAndFeelValues() noexcept = default;
-    constexpr TcxLookAndFeelValues(TcxLookAndFeelValue value) noexcept : bits_(Bit(value)) {}
-    constexpr TcxLookAndFeelValues(std::initializer_list<TcxLookAndFeelValue> values) noexcept {
-        for (TcxLookAndFeelValue value : values)
-            bits_ |= Bit(value);
-    }
-    /// Bits above the last value are dropped.
-    static constexpr TcxLookAndFeelValues FromBits(std::uint8_t bits) noexcept {
-        TcxLookAndFeelValues set;
-        set.bits_ = static_cast<std::uint8_t>(bits & kAllBits);
-        return set;
-    }
-
-    static constexpr TcxLookAndFeelValues All() noexcept { return FromBits(kAllBits); }
-
-    constexpr std::uint8_t ToBits() const noexcept { return bits_; }
-    constexpr bool Empty() const noexcept { return bits_ == 0; }
-    constexpr bool Contains(TcxLookAndFeelValue value) const noexcept {
-        return (bits_ & Bit(value)) != 0;
-    }
-    constexpr TcxLookAndFeelValues& Include(TcxLookAndFeelValue value) noexcept {
-        bits_ = static_cast<std::uint8_t>(bits_ | Bit(value));
-        return *this;
-    }
-
-    constexpr TcxLookAndFeelValues& Exclude(TcxLookAndFeelValue value) noexcept {
-        bits_ = static_cast<std::uint8_t>(bits_ & ~Bit(value));
-        return *this;
-    }
-
-    friend constexpr TcxLookAndFeelValues operator|(TcxLookAndFeelValues a,
-                                                    TcxLookAndFeelValues b) noexcept {
-        return FromBits(static_cast<std::uint8_t>(a.bits_ | b.bits_));
-    }
-    /// The members of a that are not in b.
-    friend constexpr TcxLookAndFeelValues operator-(TcxLookAndFeelValues a,
-                                                    TcxLookAndFeelValues b) noexcept {
-        return FromBits(static_cast<std::uint8_t>(a.bits_ & ~b.bits_));
-    }
-    friend constexpr bool operator==(TcxLookAndFeelValues a, TcxLookAndFeelValues b) noexcept {
-        return a.bits_ == b.bits_;
-    }
-
-private:
-    static constexpr std::uint8_t kAllBits = 0x03;
-    static constexpr std::uint8_t Bit(TcxLookAndFeelValue value) noexcept {
-        return static_cast<std::uint8_t>(1u << value);
-    }
-    std::uint8_t bits_ = 0;
-};
+using TcxLookAndFeelValues = framework::EnumSet<TcxLookAndFeelValue, 2, std::uint8_t>;
 
 /// The values a look-and-feel has when nothing is assigned anywhere.
 inline constexpr TcxLookAndFeelKind cxDefaultLookAndFeelKind = lfUltraFlat;

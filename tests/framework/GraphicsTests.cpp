@@ -311,12 +311,12 @@ TEST(GraphicsObjects, NoGdiHandleLeaksOverAThousandOperations) {
 
 TEST(EnumSet, IsOneBitPerOrdinal) {
     TFontStyles styles{fsBold, fsStrikeOut};
-    EXPECT_EQ(styles.Bits(), 0x09);
+    EXPECT_EQ(styles.ToBits(), 0x09);
     EXPECT_TRUE(styles.Contains(fsStrikeOut));
     EXPECT_FALSE(styles.Contains(fsItalic));
     styles.Exclude(fsBold).Include(fsItalic);
-    EXPECT_EQ(styles.Bits(), 0x0A);
-    EXPECT_EQ((styles - TFontStyles{fsItalic}).Bits(), 0x08);
+    EXPECT_EQ(styles.ToBits(), 0x0A);
+    EXPECT_EQ((styles - TFontStyles{fsItalic}).ToBits(), 0x08);
 }
 
 } // namespace
