@@ -469,12 +469,10 @@ namespace {
 // each as itself: a link among them would lead into another tree (kErrorLinkAbove), and the
 // entry key itself is opened as itself too (a link entry is written as the link).
 LSTATUS OpenEntryAsItself(TEntryScope scope, const std::wstring& keyName, UniqueHkey& entry) {
-    static constexpr const wchar_t* kAbove[] = {L"Software", L"Microsoft", L"Windows",
-                                                L"CurrentVersion", L"Uninstall"};
     const REGSAM view = ViewOf(scope);
     UniqueHkey parent;
     HKEY at = RootKeyOf(scope);
-    for (const wchar_t* name : kAbove) {
+    for (const wchar_t* name : kKeysAboveEntry) {
         HKEY opened = nullptr;
         LSTATUS status = CurrentRegistryApi().OpenKeyExW(at, name, REG_OPTION_OPEN_LINK,
                                                          KEY_QUERY_VALUE | view, &opened);

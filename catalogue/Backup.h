@@ -17,7 +17,7 @@
 // through CurrentFileApi().
 #pragma once
 
-#include "catalogue/Catalogue.h"
+#include "catalogue/EntryScope.h"
 #include "catalogue/Registry.h"
 
 #include <windows.h>

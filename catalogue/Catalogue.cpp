@@ -26,25 +26,6 @@ std::wstring WideFrom(const std::string& text, UINT codePage) {
 
 } // namespace
 
-std::optional<std::string> EntryPath(const std::string& keyName) {
-    if (keyName.empty() || HoldsSeparator(keyName))
-        return std::nullopt;
-    return kEntryPathPrefix + keyName;
-}
-
-HKEY RootKeyOf(TEntryScope scope) noexcept {
-    return scope == TEntryScope::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-}
-
-REGSAM ViewOf(TEntryScope scope) noexcept {
-    switch (scope) {
-    case TEntryScope::System: return KEY_WOW64_64KEY;
-    case TEntryScope::System32: return KEY_WOW64_32KEY;
-    case TEntryScope::User: break;
-    }
-    return 0;
-}
-
 std::string SystemErrorText(LSTATUS error) {
     // The catalogue's own codes, which the system has no text for.
     if (error == kErrorKeyChanged)

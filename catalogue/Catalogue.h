@@ -2,7 +2,6 @@
 // removal of one entry.
 //
 // Classes in this file:
-//   TEntryScope  where an entry lives: the machine's 64-bit view, its 32-bit view, the user
 //   TRemoval     the outcome of removing one entry: its backup, or the system's reason when it
 //                stayed
 //   TCatalogue   builds, once, the key-name lists (every subkey name of each Uninstall key, in
@@ -10,10 +9,9 @@
 //                and below them one node per subkey with a non-empty "DisplayName", whose data is
 //                the subkey's position in its scope's list. "Entire System" holds the 64-bit
 //                view's entries, then the 32-bit view's. Removes the key of one entry node.
-//
-// Functions: EntryPath (the only way a key name becomes a registry path).
 #pragma once
 
+#include "catalogue/EntryScope.h"
 #include "framework/StringList.h"
 #include "framework/TreeView.h"
 
@@ -24,31 +22,9 @@
 
 namespace catalogue {
 
-inline constexpr char kUninstallKeyPath[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-inline constexpr char kEntryPathPrefix[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 inline constexpr char kValueShown[] = "DisplayName";
 inline constexpr char kMachineRootCaption[] = "Entire System";
 inline constexpr char kUserRootCaption[] = "Current User";
-
-/// The registry path of the entry key named keyName below the Uninstall key, or nothing when
-/// keyName cannot be the name of one key: empty (the slot of a failed enumeration step, or of a
-/// name the code page cannot hold; the path would name the Uninstall key itself) or holding a "\"
-/// (it would reach below another key).
-std::optional<std::string> EntryPath(const std::string& keyName);
-
-/// Where an entry lives. The value is the group of its node below its root.
-enum class TEntryScope {
-    System = 0,   ///< HKEY_LOCAL_MACHINE, 64-bit view
-    System32 = 1, ///< HKEY_LOCAL_MACHINE, 32-bit view (what 32-bit installers write)
-    User = 2,     ///< HKEY_CURRENT_USER, which has one view
-};
-
-/// The root key of a scope.
-HKEY RootKeyOf(TEntryScope scope) noexcept;
-/// The registry view flag that every open and delete in the scope names (0 for the user's hive).
-REGSAM ViewOf(TEntryScope scope) noexcept;
 
 /// The outcome of removing one entry.
 struct TRemoval {

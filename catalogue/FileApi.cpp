@@ -3,16 +3,6 @@
 
 namespace catalogue {
 
-namespace {
-
-FileApi& Current() noexcept {
-    // One thread uses the catalogue, so a plain variable is enough.
-    static FileApi current = NativeFileApi();
-    return current;
-}
-
-} // namespace
-
 const FileApi& NativeFileApi() noexcept {
     static const FileApi native{
         &::SHGetKnownFolderPath, &::CreateDirectoryW, &::CreateFileW, &::WriteFile,
@@ -20,16 +10,14 @@ const FileApi& NativeFileApi() noexcept {
     return native;
 }
 
+FileApi& detail::MutableFileApi() noexcept {
+    // One thread uses the catalogue, so a plain variable is enough.
+    static FileApi current = NativeFileApi();
+    return current;
+}
+
 const FileApi& CurrentFileApi() noexcept {
-    return Current();
-}
-
-ScopedFileApi::ScopedFileApi(const FileApi& replacement) noexcept : previous_(Current()) {
-    Current() = replacement;
-}
-
-ScopedFileApi::~ScopedFileApi() {
-    Current() = previous_;
+    return detail::MutableFileApi();
 }
 
 } // namespace catalogue

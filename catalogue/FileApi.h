@@ -11,6 +11,7 @@
 #pragma once
 
 #include "framework/Handles.h"
+#include "framework/ScopedOverride.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -38,22 +39,15 @@ const FileApi& NativeFileApi() noexcept;
 /// The table in force: the native one unless a ScopedFileApi has replaced it.
 const FileApi& CurrentFileApi() noexcept;
 
+namespace detail {
+/// The table in force, for ScopedFileApi to replace.
+FileApi& MutableFileApi() noexcept;
+} // namespace detail
+
 /// Replaces the table in force for its own lifetime and puts the previous one back when
-/// destroyed. Overrides nest and end in reverse order of creation. Main thread only.
-class ScopedFileApi {
-public:
-    explicit ScopedFileApi(const FileApi& replacement) noexcept;
-    ~ScopedFileApi();
-
-    ScopedFileApi(const ScopedFileApi&) = delete;
-    ScopedFileApi& operator=(const ScopedFileApi&) = delete;
-
-    /// The table that was in force before this override.
-    const FileApi& Previous() const noexcept { return previous_; }
-
-private:
-    FileApi previous_;
-};
+/// destroyed (Previous() gives that table). Overrides nest and end in reverse order of creation.
+/// Main thread only.
+using ScopedFileApi = framework::ScopedOverride<FileApi, &detail::MutableFileApi>;
 
 namespace detail {
 struct FileTraits {

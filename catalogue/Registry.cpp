@@ -1,6 +1,8 @@
 // Registry.cpp - TRegistry: opening, listing, reading and deleting keys through the registry table.
 #include "catalogue/Registry.h"
 
+#include "framework/ScopeGuard.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -324,13 +326,8 @@ UniqueHkey TRegistry::OpenHandle(const std::string& path) {
 bool TRegistry::DeleteTree(const std::string& path, const TKeyStates* expected) {
     lastDelete_ = TDeleteReport{};
     // The records hold for this call only, whichever way it ends.
-    struct Records {
-        const TKeyStates*& in;
-        Records(const TKeyStates*& member, const TKeyStates* expected) : in(member) {
-            in = expected;
-        }
-        ~Records() { in = nullptr; }
-    } records(expected_, expected);
+    expected_ = expected;
+    const auto forget = framework::OnScopeExit([this]() noexcept { expected_ = nullptr; });
     std::string relative = path;
     const HKEY base = BaseFor(relative);
     if (!HasOnlyNonEmptyComponents(relative)) {

@@ -5,14 +5,6 @@ namespace catalogue {
 
 namespace {
 
-// advapi32's functions are imported, so their addresses are only known at load time; function-local
-// statics keep the tables usable from any static initialiser.
-RegistryApi& Current() noexcept {
-    // One thread uses the catalogue, so a plain variable is enough.
-    static RegistryApi current = NativeRegistryApi();
-    return current;
-}
-
 LONG NTAPI MissingNtDeleteKey(HANDLE) {
     return static_cast<LONG>(0xC0000002L); // STATUS_NOT_IMPLEMENTED
 }
@@ -36,17 +28,16 @@ const RegistryApi& NativeRegistryApi() noexcept {
     return native;
 }
 
+// advapi32's functions are imported, so their addresses are only known at load time; function-local
+// statics keep the tables usable from any static initialiser.
+RegistryApi& detail::MutableRegistryApi() noexcept {
+    // One thread uses the catalogue, so a plain variable is enough.
+    static RegistryApi current = NativeRegistryApi();
+    return current;
+}
+
 const RegistryApi& CurrentRegistryApi() noexcept {
-    return Current();
-}
-
-ScopedRegistryApi::ScopedRegistryApi(const RegistryApi& replacement) noexcept
-    : previous_(Current()) {
-    Current() = replacement;
-}
-
-ScopedRegistryApi::~ScopedRegistryApi() {
-    Current() = previous_;
+    return detail::MutableRegistryApi();
 }
 
 } // namespace catalogue

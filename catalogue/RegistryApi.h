@@ -9,6 +9,7 @@
 #pragma once
 
 #include "framework/Handles.h"
+#include "framework/ScopedOverride.h"
 
 #include <windows.h>
 
@@ -48,24 +49,16 @@ const RegistryApi& NativeRegistryApi() noexcept;
 /// The table in force: the native one unless a ScopedRegistryApi has replaced it.
 const RegistryApi& CurrentRegistryApi() noexcept;
 
+namespace detail {
+/// The table in force, for ScopedRegistryApi to replace.
+RegistryApi& MutableRegistryApi() noexcept;
+} // namespace detail
+
 /// Replaces the table in force for its own lifetime and puts the previous table back when it is
-/// destroyed. Overrides nest (innermost wins) and must end in reverse order of creation, which
-/// scoped objects do by themselves. Main thread only, like the rest of the catalogue.
-class ScopedRegistryApi {
-public:
-    /// Installs a copy of replacement.
-    explicit ScopedRegistryApi(const RegistryApi& replacement) noexcept;
-    ~ScopedRegistryApi();
-
-    ScopedRegistryApi(const ScopedRegistryApi&) = delete;
-    ScopedRegistryApi& operator=(const ScopedRegistryApi&) = delete;
-
-    /// The table that was in force before this override; a replacement usually forwards to it.
-    const RegistryApi& Previous() const noexcept { return previous_; }
-
-private:
-    RegistryApi previous_;
-};
+/// destroyed (Previous() gives that table; a replacement usually forwards to it). Overrides nest
+/// (innermost wins) and must end in reverse order of creation, which scoped objects do by
+/// themselves. Main thread only, like the rest of the catalogue.
+using ScopedRegistryApi = framework::ScopedOverride<RegistryApi, &detail::MutableRegistryApi>;
 
 namespace detail {
 struct HkeyTraits {

@@ -5,25 +5,18 @@
 namespace ui {
 
 namespace {
-const ShellApi kNativeShellApi{&::ShellExecuteA};
-const ShellApi* g_shellApi = &kNativeShellApi;
-
 bool IsBlank(char c) noexcept {
     return static_cast<unsigned char>(c) <= ' ';
 }
 } // namespace
 
+ShellApi& detail::MutableShellApi() noexcept {
+    static ShellApi current{&::ShellExecuteA};
+    return current;
+}
+
 const ShellApi& CurrentShellApi() noexcept {
-    return *g_shellApi;
-}
-
-ScopedShellApi::ScopedShellApi(const ShellApi& replacement) noexcept
-    : replacement_(replacement), previous_(g_shellApi) {
-    g_shellApi = &replacement_;
-}
-
-ScopedShellApi::~ScopedShellApi() {
-    g_shellApi = previous_;
+    return detail::MutableShellApi();
 }
 
 std::string DirectoryPart(const std::string& path, UINT codePage) {

@@ -6,6 +6,8 @@
 //   ShellApi / ScopedShellApi  the shell call as a replaceable table (tests record the calls)
 #pragma once
 
+#include "framework/ScopedOverride.h"
+
 #include <windows.h>
 
 #include <shellapi.h>
@@ -22,18 +24,13 @@ struct ShellApi {
 /// The table in force: ShellExecuteA of shell32 unless a ScopedShellApi replaces it.
 const ShellApi& CurrentShellApi() noexcept;
 
-/// Replaces the table in force for its own lifetime; main thread only.
-class ScopedShellApi {
-public:
-    explicit ScopedShellApi(const ShellApi& replacement) noexcept;
-    ~ScopedShellApi();
-    ScopedShellApi(const ScopedShellApi&) = delete;
-    ScopedShellApi& operator=(const ScopedShellApi&) = delete;
+namespace detail {
+/// The table in force, for ScopedShellApi to replace.
+ShellApi& MutableShellApi() noexcept;
+} // namespace detail
 
-private:
-    ShellApi replacement_;
-    const ShellApi* previous_;
-};
+/// Replaces the table in force for its own lifetime; main thread only.
+using ScopedShellApi = framework::ScopedOverride<ShellApi, &detail::MutableShellApi>;
 
 /// The directory part of a path: up to its last "\" or ":" (the second byte of a double-byte
 /// character of the ANSI code page is never taken for one). A "\" that is not the first
