@@ -2,6 +2,7 @@
 #include "catalogue/Backup.h"
 
 #include "catalogue/FileApi.h"
+#include "catalogue/KeyWalker.h"
 #include "catalogue/RegistryApi.h"
 
 #include <algorithm>
@@ -17,7 +18,6 @@ namespace catalogue {
 namespace {
 
 constexpr wchar_t kUninstallBelowSoftware[] = L"\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-constexpr wchar_t kSymbolicLinkValue[] = L"SymbolicLinkValue";
 constexpr wchar_t kHeader[] = L"\uFEFFWindows Registry Editor Version 5.00\r\n";
 constexpr wchar_t kLinkComment[] =
     L"; This key is a registry link. Importing makes it an ordinary key holding the link's "
@@ -34,8 +34,6 @@ constexpr int kMaxCopies = 1000;
 constexpr size_t kWriteChunkUnits = 32 * 1024;
 // The longest value name the registry allows, without its NUL.
 constexpr DWORD kMaxValueNameChars = 16383;
-// The longest key name the registry allows, without its NUL.
-constexpr DWORD kMaxKeyNameChars = 255;
 // Hex lines are wrapped before this column, as the registry editor does.
 constexpr size_t kWrapColumn = 76;
 
@@ -210,104 +208,89 @@ private:
     std::wstring text_;
 };
 
-// Reads a tree and writes it as key blocks, parents first.
-class TreeWriter {
+// Reads a tree and writes it as key blocks, parents first, as a walk in the wide form visits it.
+// Every key is read once more when its subkeys are done: when it changed meanwhile (a subkey or
+// value added or removed shifts the indexes it is read by, so one may have been skipped) the
+// backup fails. What each key held is recorded by its path relative to the entry key.
+class TreeWriter final : public TKeyWalker::Visitor {
 public:
-    TreeWriter(RegFileWriter& writer, REGSAM view) : writer_(writer), view_(view) {}
+    using Next = TKeyWalker::Next;
 
-    // Writes key (opened as itself), named path in the file and relative below the entry key,
-    // and every key below it. The key is read once more when done: when it changed meanwhile
-    // (a subkey or value added or removed shifts the indexes it is read by, so one may have been
-    // skipped) the backup fails. What it held is recorded by relative.
-    LSTATUS WriteKey(HKEY key, const std::wstring& path, const std::wstring& relative) {
-        TKeyState before;
-        DWORD maxValueNameLen = 0, maxDataLen = 0;
-        LSTATUS status = QueryState(key, before, &maxValueNameLen, &maxDataLen);
-        if (status != ERROR_SUCCESS)
-            return Fail(status, "The key " + Narrow(path) + " could not be read.");
-        if (status = WriteContents(key, path, relative, before, maxValueNameLen, maxDataLen);
-            status != ERROR_SUCCESS)
-            return status;
-        TKeyState after;
-        if (status = QueryState(key, after, nullptr, nullptr); status != ERROR_SUCCESS)
-            return Fail(status, "The key " + Narrow(path) + " could not be read.");
-        if (!after.SameCountsAndTime(before))
-            return Changed(path);
-        states_[relative] = std::move(before);
-        return ERROR_SUCCESS;
-    }
+    TreeWriter(RegFileWriter& writer, const TKeyWalker& walker, std::wstring entryPath)
+        : writer_(writer), walker_(walker), entryPath_(std::move(entryPath)) {}
 
+    LSTATUS Status() const noexcept { return status_; }
     const std::string& Failure() const noexcept { return failure_; }
     TKeyStates& States() noexcept { return states_; }
 
-private:
-    static LSTATUS QueryState(HKEY key, TKeyState& state, DWORD* maxValueNameLen,
-                              DWORD* maxDataLen) {
-        DWORD subKeys = 0, values = 0;
-        const LSTATUS status = CurrentRegistryApi().QueryInfoKeyW(
-            key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, maxValueNameLen,
-            maxDataLen, nullptr, &state.FileTime);
-        state.NumSubKeys = subKeys;
-        state.NumValues = values;
-        return status;
-    }
-
-    LSTATUS Changed(const std::wstring& path) {
-        return Fail(kErrorKeyChanged,
-                    "The key " + Narrow(path) + " changed while it was being saved.");
-    }
-
-    // Writes the key's block and the keys below it; the values written go into state.
-    LSTATUS WriteContents(HKEY key, const std::wstring& path, const std::wstring& relative,
-                          TKeyState& state, DWORD maxValueNameLen, DWORD maxDataLen) {
-        const DWORD subKeys = state.NumSubKeys, values = state.NumValues;
-        LSTATUS status = ERROR_SUCCESS;
+    // Writes the key's block: its name and every value. A link is written as what it is, a key
+    // holding its link value; the walk never reads the keys of its target.
+    Next Enter(TKeyWalker::Visit& key) override {
+        const std::wstring path = PathOf(key);
+        if (key.Kind == TKeyKind::Unknown)
+            return Fail(key.KindStatus, "The key " + Narrow(path) + " could not be read.");
+        if (key.InfoStatus != ERROR_SUCCESS)
+            return Fail(key.InfoStatus, "The key " + Narrow(path) + " could not be read.");
+        TKeyState& state = states_[key.Relative];
+        state.NumSubKeys = key.Info.NumSubKeys;
+        state.NumValues = key.Info.NumValues;
+        state.FileTime = key.Info.FileTime;
         std::wstring& text = writer_.Text();
         text += L"\r\n[";
         text += path;
         text += L"]\r\n";
-        bool link = false;
-        if (status =
-                WriteValues(key, path, values, maxValueNameLen, maxDataLen, link, state.Values);
-            status != ERROR_SUCCESS)
-            return status;
-        // A link is written as what it is, a key holding its link value; the keys its target has
-        // belong elsewhere and are never read through it.
-        if (link)
-            return ERROR_SUCCESS;
-        // As many as the key reported (a leaf costs no enumeration step); fewer means that one
-        // was deleted meanwhile.
-        for (DWORD index = 0; index < subKeys; ++index) {
-            wchar_t name[kMaxKeyNameChars + 1];
-            DWORD length = kMaxKeyNameChars + 1;
-            status = CurrentRegistryApi().EnumKeyExW(key, index, name, &length, nullptr, nullptr,
-                                                     nullptr, nullptr);
-            if (status == ERROR_NO_MORE_ITEMS)
-                return Changed(path);
-            if (status != ERROR_SUCCESS)
-                return Fail(status, "The keys below " + Narrow(path) + " could not be listed.");
-            length = std::min<DWORD>(length, kMaxKeyNameChars);
-            const std::wstring child(name, length);
-            const std::wstring childPath = path + L"\\" + child;
-            if (child.empty() || !FitsOnOneLine(child.data(), child.size()))
-                return Fail(ERROR_INVALID_DATA, "The name of the key " + Narrow(childPath) +
-                                                    " cannot be written into a registry file.");
-            HKEY opened = nullptr;
-            status = CurrentRegistryApi().OpenKeyExW(key, child.c_str(), REG_OPTION_OPEN_LINK,
-                                                     KEY_READ | view_, &opened);
-            if (status != ERROR_SUCCESS)
-                return Fail(status, "The key " + Narrow(childPath) + " could not be opened.");
-            UniqueHkey owned(opened);
-            if (status = WriteKey(owned.get(), childPath,
-                                  relative.empty() ? child : relative + L"\\" + child);
-                status != ERROR_SUCCESS)
-                return status;
-        }
-        return ERROR_SUCCESS;
+        return WriteValues(key.Key, path, key.Info.NumValues, key.Info.MaxValueLen,
+                           key.Info.MaxDataLen, state.Values);
     }
 
-    LSTATUS WriteValues(HKEY key, const std::wstring& path, DWORD count, DWORD maxNameLen,
-                        DWORD maxDataLen, bool& link, std::vector<TValueRecord>& written) {
+    // As many subkeys as the key reported (a leaf costs no enumeration step); fewer means that
+    // one was deleted meanwhile.
+    Next Subkey(TKeyWalker::Visit& key, const TKeyName& name) override {
+        const std::wstring path = PathOf(key);
+        if (name.WideStatus == ERROR_NO_MORE_ITEMS)
+            return Changed(path);
+        if (name.WideStatus != ERROR_SUCCESS)
+            return Fail(name.WideStatus,
+                        "The keys below " + Narrow(path) + " could not be listed.");
+        if (name.Wide.empty() || !FitsOnOneLine(name.Wide.data(), name.Wide.size()))
+            return Fail(ERROR_INVALID_DATA, "The name of the key " +
+                                                Narrow(path + L"\\" + name.Wide) +
+                                                " cannot be written into a registry file.");
+        return Next::Go;
+    }
+
+    Next OpenFailed(TKeyWalker::Visit& key, const TKeyName& name, LSTATUS status) override {
+        return Fail(status,
+                    "The key " + Narrow(PathOf(key) + L"\\" + name.Wide) + " could not be opened.");
+    }
+
+    Next Leave(TKeyWalker::Visit& key) override {
+        TRegKeyInfo after;
+        if (const LSTATUS status = walker_.Query(key.Key, after); status != ERROR_SUCCESS)
+            return Fail(status, "The key " + Narrow(PathOf(key)) + " could not be read.");
+        TKeyState now;
+        now.NumSubKeys = after.NumSubKeys;
+        now.NumValues = after.NumValues;
+        now.FileTime = after.FileTime;
+        if (!now.SameCountsAndTime(states_[key.Relative]))
+            return Changed(PathOf(key));
+        return Next::Go;
+    }
+
+private:
+    // The key's name in the file.
+    std::wstring PathOf(const TKeyWalker::Visit& key) const {
+        return key.Relative.empty() ? entryPath_ : entryPath_ + L"\\" + key.Relative;
+    }
+
+    Next Changed(const std::wstring& path) {
+        return Fail(kErrorKeyChanged,
+                    "The key " + Narrow(path) + " changed while it was being saved.");
+    }
+
+    // Writes count values of key; Stop when one cannot be read or written.
+    Next WriteValues(HKEY key, const std::wstring& path, DWORD count, DWORD maxNameLen,
+                     DWORD maxDataLen, std::vector<TValueRecord>& written) {
         names_.resize(std::max<size_t>(names_.size(), size_t{maxNameLen} + 1));
         data_.resize(std::max<size_t>(data_.size(), std::max<DWORD>(maxDataLen, 1)));
         int retries = 0;
@@ -336,30 +319,30 @@ private:
             if (!FitsOnOneLine(name.data(), name.size()))
                 return Fail(ERROR_INVALID_DATA, "A value name of the key " + Narrow(path) +
                                                     " cannot be written into a registry file.");
-            if (type == REG_LINK &&
-                ::CompareStringOrdinal(name.data(), static_cast<int>(name.size()),
-                                       kSymbolicLinkValue, -1, TRUE) == CSTR_EQUAL) {
-                link = true;
+            if (type == REG_LINK && NamesSymbolicLinkValue(name))
                 writer_.Text() += kLinkComment;
-            }
             AppendValue(writer_.Text(), name, type, data_.data(), size);
             written.push_back({name, type, std::vector<BYTE>(data_.data(), data_.data() + size)});
             if (const LSTATUS flushed = writer_.WriteWhenFull(); flushed != ERROR_SUCCESS)
                 return FailWrite(flushed);
             ++index;
         }
-        return ERROR_SUCCESS;
+        return Next::Go;
     }
 
-    LSTATUS Fail(LSTATUS status, std::string failure) {
+    // Ends the walk with status, described by failure.
+    Next Fail(LSTATUS status, std::string failure) {
+        status_ = status;
         failure_ = std::move(failure);
-        return status;
+        return Next::Stop;
     }
     // A failed write is described by the caller, which knows the file.
-    LSTATUS FailWrite(LSTATUS status) { return Fail(status, {}); }
+    Next FailWrite(LSTATUS status) { return Fail(status, {}); }
 
     RegFileWriter& writer_;
-    REGSAM view_;
+    const TKeyWalker& walker_;
+    std::wstring entryPath_;
+    LSTATUS status_ = ERROR_SUCCESS;
     TKeyStates states_;
     std::vector<wchar_t> names_;
     std::vector<BYTE> data_;
@@ -465,45 +448,12 @@ std::wstring RegFileKeyPath(TEntryScope scope, const std::wstring& keyName) {
 
 namespace {
 
-// Opens the entry key keyName of scope for reading, and the keys above it one level at a time,
-// each as itself: a link among them would lead into another tree (kErrorLinkAbove), and the
-// entry key itself is opened as itself too (a link entry is written as the link).
-LSTATUS OpenEntryAsItself(TEntryScope scope, const std::wstring& keyName, UniqueHkey& entry) {
-    const REGSAM view = ViewOf(scope);
-    UniqueHkey parent;
-    HKEY at = RootKeyOf(scope);
-    for (const wchar_t* name : kKeysAboveEntry) {
-        HKEY opened = nullptr;
-        LSTATUS status = CurrentRegistryApi().OpenKeyExW(at, name, REG_OPTION_OPEN_LINK,
-                                                         KEY_QUERY_VALUE | view, &opened);
-        if (status != ERROR_SUCCESS)
-            return status;
-        UniqueHkey next(opened);
-        DWORD type = REG_NONE;
-        status = CurrentRegistryApi().QueryValueEx(next.get(), "SymbolicLinkValue", nullptr, &type,
-                                                   nullptr, nullptr);
-        if (status == ERROR_SUCCESS && type == REG_LINK)
-            return kErrorLinkAbove;
-        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-            return status;
-        parent = std::move(next);
-        at = parent.get();
-    }
-    HKEY opened = nullptr;
-    const LSTATUS status = CurrentRegistryApi().OpenKeyExW(
-        at, keyName.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, &opened);
-    if (status == ERROR_SUCCESS)
-        entry.reset(opened);
-    return status;
-}
-
 // The backup into a file already created at path; the file is left to the caller.
 LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
                     std::string& failure, TKeyStates& states) {
     RegFileWriter writer(file);
     // NULs where the header goes: it is written last (RegFileWriter::WriteHeader).
     writer.Text().append(std::size(kHeader) - 1, L'\0');
-    TreeWriter tree(writer, ViewOf(scope));
     const std::wstring path = RegFileKeyPath(scope, keyName);
     if (keyName.empty() || keyName.find(L'\\') != std::wstring::npos ||
         !FitsOnOneLine(keyName.data(), keyName.size())) {
@@ -511,17 +461,27 @@ LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
             "The name of the key " + Narrow(path) + " cannot be written into a registry file.";
         return ERROR_INVALID_DATA;
     }
-    UniqueHkey entry;
-    LSTATUS status = OpenEntryAsItself(scope, keyName, entry);
+    // The keys above the entry key one level at a time, each as itself: a link among them would
+    // lead into another tree. The entry key is opened as itself too (a link entry is written as
+    // the link).
+    const TKeyWalker walker(TNameForm::Wide, ViewOf(scope));
+    std::vector<TKeyName> above;
+    for (const wchar_t* name : kKeysAboveEntry)
+        above.push_back(TKeyName::FromWide(name));
+    UniqueHkey uninstall;
+    LSTATUS status = walker.OpenPathAsItself(RootKeyOf(scope), above, uninstall);
     if (status == kErrorLinkAbove) {
         failure = "A registry link was found above the key " + Narrow(path) + ".";
         return status;
     }
+    TreeWriter tree(writer, walker, path);
+    if (status == ERROR_SUCCESS)
+        walker.Walk(uninstall.get(), TKeyName::FromWide(keyName), KEY_READ, false, tree, status);
     if (status != ERROR_SUCCESS) {
         failure = "The key " + Narrow(path) + " could not be opened.";
         return status;
     }
-    status = tree.WriteKey(entry.get(), path, L"");
+    status = tree.Status();
     states = std::move(tree.States());
     if (status == ERROR_SUCCESS) {
         writer.Text() += L"\r\n";

@@ -10,7 +10,7 @@ namespace catalogue {
 
 namespace {
 
-// UTF-16 from text of the code page; empty when the text is not valid in it.
+// UTF-16 from text of the code page (a caption); empty when the text is not valid in it.
 std::wstring WideFrom(const std::string& text, UINT codePage) {
     if (text.empty())
         return {};
@@ -81,7 +81,7 @@ void TCatalogue::LoadScope(bool currentUser) {
 }
 
 void TCatalogue::LoadView(TEntryScope scope) {
-    framework::TStringList& list = ListOf(scope);
+    TKeyNames& list = ListOf(scope);
     framework::TTreeNode* parent = RootOf(scope);
     TRegistry registry;
     try {
@@ -137,11 +137,11 @@ std::optional<TEntryScope> TCatalogue::ScopeOf(const framework::TTreeNode& node)
     return std::nullopt;
 }
 
-const framework::TStringList& TCatalogue::KeyNames(TEntryScope scope) const noexcept {
+const TKeyNames& TCatalogue::KeyNames(TEntryScope scope) const noexcept {
     return const_cast<TCatalogue*>(this)->ListOf(scope);
 }
 
-framework::TStringList& TCatalogue::ListOf(TEntryScope scope) noexcept {
+TKeyNames& TCatalogue::ListOf(TEntryScope scope) noexcept {
     switch (scope) {
     case TEntryScope::System32: return SystemKeyNames32;
     case TEntryScope::User: return UserKeyNames;
@@ -158,7 +158,7 @@ TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
     TRemoval removal;
     try {
         const std::optional<TEntryScope> scope = ScopeOf(node);
-        const framework::TStringList* list = scope ? &ListOf(*scope) : nullptr;
+        const TKeyNames* list = scope ? &ListOf(*scope) : nullptr;
         const int position = node.Data();
         std::optional<std::string> path;
         if (list && position >= 0 && position < list->Count())
@@ -168,13 +168,12 @@ TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
             removal.ErrorText = SystemErrorText(removal.Error);
             return removal;
         }
-        // The list holds only names that stand for their key in the ANSI code page (see
-        // TRegistry::ListSubkeys), so the conversion gives the key's exact UTF-16 name.
+        // The list holds, beside the ANSI name, the key's exact UTF-16 name as the enumeration
+        // gave it.
         SYSTEMTIME now{};
         ::GetLocalTime(&now);
-        const TBackup backup =
-            BackUpEntry(*scope, WideFrom((*list)[position], CurrentRegistryApi().AnsiCodePage()),
-                        WideFrom(node.Text(), CP_ACP), now);
+        const TBackup backup = BackUpEntry(*scope, list->Name(position).Wide,
+                                           WideFrom(node.Text(), CP_ACP), now);
         if (backup.Error == kErrorLinkAbove) {
             // Nothing was read, nor would anything be deleted: the path leads into another tree.
             removal.Error = kErrorLinkAbove;

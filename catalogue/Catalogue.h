@@ -12,7 +12,7 @@
 #pragma once
 
 #include "catalogue/EntryScope.h"
-#include "framework/StringList.h"
+#include "catalogue/KeyWalker.h"
 #include "framework/TreeView.h"
 
 #include <windows.h>
@@ -69,7 +69,7 @@ public:
     /// The scope of an entry node, or nothing for a root or a node of another tree.
     std::optional<TEntryScope> ScopeOf(const framework::TTreeNode& node) const noexcept;
     /// The key-name list of a scope.
-    const framework::TStringList& KeyNames(TEntryScope scope) const noexcept;
+    const TKeyNames& KeyNames(TEntryScope scope) const noexcept;
 
     /// Writes the backup of the entry node's key tree (catalogue/Backup.h, named from the node's
     /// text and the local time), then deletes the key with every key below it, children first,
@@ -83,11 +83,11 @@ public:
     TRemoval RemoveEntry(const framework::TTreeNode& node) noexcept;
 
     /// HKEY_LOCAL_MACHINE, 64-bit view.
-    framework::TStringList SystemKeyNames;
+    TKeyNames SystemKeyNames;
     /// HKEY_LOCAL_MACHINE, 32-bit view.
-    framework::TStringList SystemKeyNames32;
+    TKeyNames SystemKeyNames32;
     /// HKEY_CURRENT_USER.
-    framework::TStringList UserKeyNames;
+    TKeyNames UserKeyNames;
     framework::TTreeNode* SystemRoot = nullptr;
     framework::TTreeNode* UserRoot = nullptr;
 
@@ -95,7 +95,7 @@ private:
     /// Reads one scope into its list and under its root. Any failure ends that scope's load
     /// silently and leaves the other scopes alone.
     void LoadView(TEntryScope scope);
-    framework::TStringList& ListOf(TEntryScope scope) noexcept;
+    TKeyNames& ListOf(TEntryScope scope) noexcept;
     framework::TTreeNode* RootOf(TEntryScope scope) const noexcept;
 
     framework::TTreeView& tree_;

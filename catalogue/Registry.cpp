@@ -1,8 +1,6 @@
 // Registry.cpp - TRegistry: opening, listing, reading and deleting keys through the registry table.
 #include "catalogue/Registry.h"
 
-#include "framework/ScopeGuard.h"
-
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -13,112 +11,12 @@ namespace catalogue {
 
 namespace {
 
-// The value that holds a registry symbolic link's target, in a key created with
-// REG_OPTION_CREATE_LINK.
-constexpr char kSymbolicLinkValue[] = "SymbolicLinkValue";
-
-// RegQueryInfoKeyA reports the longest names in characters, while RegEnumKeyExA hands out ANSI
-// names whose characters take up to MaxCharSize bytes of the code page: two under the Far-East
-// double-byte code pages, four under UTF-8. Scaling keeps a name buffer from being too small for
-// them. Only NT-family systems run 64-bit code, so no platform check is needed here.
-uint32_t AnsiBytesPerChar() noexcept {
-    CPINFO info{};
-    if (::GetCPInfo(CurrentRegistryApi().AnsiCodePage(), &info) && info.MaxCharSize > 1)
-        return info.MaxCharSize;
-    return 1;
-}
-
-// The longest key name the registry allows, in UTF-16 units.
-constexpr DWORD kMaxKeyNameChars = 255;
 // The longest value name the registry allows, in UTF-16 units.
 constexpr DWORD kMaxValueNameChars = 16383;
-
-// Whether the ANSI name that the registry handed out for index is exactly that key's name. The
-// ANSI calls convert UTF-16 names to the code page, and a name the code page cannot hold comes out
-// changed: "Prog\u03BB" as "Prog?" under code page 1252, a lone surrogate as U+FFFD even under
-// UTF-8. Such a name would open another key that really has it, or none, so it must not be used.
-// Under UTF-8 a name of ASCII characters only cannot have been changed (every other character
-// takes bytes of 0x80 and above); any other name is decoded and compared with the UTF-16 name.
-bool NameStandsForItself(HKEY key, DWORD index, const std::string& name) {
-    const UINT codePage = CurrentRegistryApi().AnsiCodePage();
-    const bool ascii = std::all_of(name.begin(), name.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (codePage == CP_UTF8 && ascii)
-        return true;
-    const int count = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(),
-                                            static_cast<int>(name.size()), nullptr, 0);
-    if (count <= 0)
-        return false;
-    std::wstring decoded(static_cast<size_t>(count), L'\0');
-    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(),
-                          static_cast<int>(name.size()), decoded.data(), count);
-    wchar_t wide[kMaxKeyNameChars + 1] = {};
-    DWORD length = kMaxKeyNameChars + 1;
-    if (CurrentRegistryApi().EnumKeyExW(key, index, wide, &length, nullptr, nullptr, nullptr,
-                                        nullptr) != ERROR_SUCCESS)
-        return false;
-    return decoded == std::wstring_view(wide, std::min<DWORD>(length, kMaxKeyNameChars));
-}
 
 // A name in a buffer that the registry filled, up to its first NUL and never past the buffer.
 std::string TextUpToNul(const char* data, size_t size) {
     return {data, ::strnlen(data, size)};
-}
-
-LSTATUS QueryInfoOf(HKEY key, TRegKeyInfo& info) {
-    info = TRegKeyInfo{};
-    DWORD subKeys = 0, maxSubKeyLen = 0, values = 0, maxValueLen = 0, maxDataLen = 0;
-    FILETIME written{};
-    if (const LSTATUS status = CurrentRegistryApi().QueryInfoKey(
-            key, nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr, &values, &maxValueLen,
-            &maxDataLen, nullptr, &written);
-        status != ERROR_SUCCESS)
-        return status;
-    const uint32_t scale = AnsiBytesPerChar();
-    info.NumSubKeys = subKeys;
-    info.MaxSubKeyLen = maxSubKeyLen * scale;
-    info.NumValues = values;
-    info.MaxValueLen = maxValueLen * scale;
-    info.MaxDataLen = maxDataLen;
-    info.FileTime = written;
-    return ERROR_SUCCESS;
-}
-
-// The UTF-16 path of the subkey name (an ANSI name that stands for its key, see EnumName) below
-// the key at relative.
-std::wstring ChildPath(const std::wstring& relative, const std::string& name) {
-    const UINT codePage = CurrentRegistryApi().AnsiCodePage();
-    const int count = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(),
-                                            static_cast<int>(name.size()), nullptr, 0);
-    std::wstring path = relative.empty() ? relative : relative + L'\\';
-    const size_t start = path.size();
-    path.resize(start + static_cast<size_t>(std::max(count, 0)));
-    if (count > 0)
-        ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(),
-                              static_cast<int>(name.size()), path.data() + start, count);
-    return path;
-}
-
-// One enumeration step into buffer; the status of the step, and the name (empty unless the step
-// succeeded). The buffer is cleared first so that a failed step can never hand out the name of the
-// previous index. A name that does not stand for its key fails with
-// ERROR_NO_UNICODE_TRANSLATION.
-LSTATUS EnumName(HKEY key, DWORD index, std::vector<char>& buffer, std::string& name) {
-    buffer[0] = '\0';
-    name.clear();
-    DWORD length = static_cast<DWORD>(buffer.size());
-    const LSTATUS status = CurrentRegistryApi().EnumKeyEx(key, index, buffer.data(), &length,
-                                                          nullptr, nullptr, nullptr, nullptr);
-    if (status != ERROR_SUCCESS)
-        return status;
-    // The registry allows a NUL inside a name; cut there, the name would be another key's.
-    std::string found(buffer.data(), std::min<size_t>(length, buffer.size()));
-    if (found.find('\0') != std::string::npos)
-        return ERROR_INVALID_NAME;
-    if (!NameStandsForItself(key, index, found))
-        return ERROR_NO_UNICODE_TRANSLATION;
-    name = std::move(found);
-    return ERROR_SUCCESS;
 }
 
 // The Win32 error code for an NTSTATUS of ntdll.
@@ -148,23 +46,6 @@ bool HasOnlyNonEmptyComponents(const std::string& path) {
         if (separators[i] == separators[i - 1] + 1)
             return false;
     return true;
-}
-
-enum class KeyKind { Plain, Link, Unknown };
-
-// What a key opened with REG_OPTION_OPEN_LINK is: a registry symbolic link carries a
-// "SymbolicLinkValue" of type REG_LINK. status receives the failure when the check itself fails.
-KeyKind KindOfKey(HKEY key, LSTATUS& status) {
-    DWORD type = REG_NONE;
-    status = CurrentRegistryApi().QueryValueEx(key, kSymbolicLinkValue, nullptr, &type, nullptr,
-                                               nullptr);
-    if (status == ERROR_FILE_NOT_FOUND) {
-        status = ERROR_SUCCESS;
-        return KeyKind::Plain;
-    }
-    if (status != ERROR_SUCCESS)
-        return KeyKind::Unknown;
-    return type == REG_LINK ? KeyKind::Link : KeyKind::Plain;
 }
 
 } // namespace
@@ -242,21 +123,22 @@ void TRegistry::ClosePath() noexcept {
 }
 
 bool TRegistry::QueryKeyInfo(TRegKeyInfo& info) {
-    return QueryInfoOf(current_.get(), info) == ERROR_SUCCESS;
+    return TKeyWalker(TNameForm::Ansi, view_).Query(current_.get(), info) == ERROR_SUCCESS;
 }
 
-void TRegistry::ListSubkeys(framework::TStringList& list) {
+void TRegistry::ListSubkeys(TKeyNames& list) {
     list.Clear();
     TRegKeyInfo info;
     if (!QueryKeyInfo(info))
         return;
     std::vector<char> buffer(size_t{info.MaxSubKeyLen} + 1);
-    std::string name;
+    list.Reserve(static_cast<int>(info.NumSubKeys));
+    TKeyName name;
     for (uint32_t index = 0; index < info.NumSubKeys; ++index) {
         // A failed step (a key removed or renamed meanwhile, or a name the code page cannot hold)
         // still takes its position, as the empty name, which no caller can mistake for a key.
-        EnumName(current_.get(), index, buffer, name);
-        list.Add(name);
+        TKeyWalker::NameAt(current_.get(), index, buffer, name, false);
+        list.Add(std::move(name));
     }
 }
 
@@ -323,47 +205,200 @@ UniqueHkey TRegistry::OpenHandle(const std::string& path) {
     return UniqueHkey(opened);
 }
 
+namespace {
+
+// Deletes a key after every key below it, for TRegistry::DeleteTree.
+//
+// A removal never deletes a key that is not the entry's own, whatever another program does to
+// the keys meanwhile. So no key is ever deleted by its name or path: a name is looked up anew
+// when the deletion is made, and by then it may stand for a link put in the key's place, or for
+// another key. The walker opens each key once, as itself (a link as the link), and it is checked
+// and deleted through that handle, which stays bound to that one key whatever is renamed,
+// replaced or linked around it. With the backup's records a key is checked twice: before anything
+// below it is deleted (its counts and last-write time), and immediately before it is deleted
+// itself (no subkey left, exactly the recorded values). The registry offers no way to make that
+// last check and the deletion one step, so a value written in the instant between them is the one
+// write that could go unnoticed; a subkey added then makes the registry refuse the deletion.
+// A key that stays keeps the keys above it in place too, which its own refusal reports.
+class TreeDeleter final : public TKeyWalker::Visitor {
+public:
+    using Next = TKeyWalker::Next;
+
+    TreeDeleter(const TKeyWalker& walker, const TKeyStates* expected, TDeleteReport& report)
+        : walker_(walker), expected_(expected), report_(report) {}
+
+    // Whether the key the walk began with was deleted.
+    bool TopDeleted() const noexcept { return topDeleted_; }
+
+    void Refuse(LSTATUS status) noexcept {
+        if (report_.Refusal == ERROR_SUCCESS)
+            report_.Refusal = status;
+    }
+
+    Next Enter(TKeyWalker::Visit& key) override {
+        const TKeyState* record = RecordOf(key.Relative);
+        if (expected_ && !record) {
+            Refuse(kErrorKeyChanged);
+            return Next::Pass;
+        }
+        if (key.Kind == TKeyKind::Unknown) {
+            Refuse(key.KindStatus);
+            return Next::Pass;
+        }
+        // A key that cannot be compared with its record, or differs from it, holds what the
+        // backup may not: it stays with everything below it. A link has no subkeys of its own,
+        // so its counts and time, compared here, are its last check before it is deleted;
+        // deleting it leaves its target alone.
+        if (record && key.InfoStatus != ERROR_SUCCESS) {
+            Refuse(key.InfoStatus);
+            return Next::Pass;
+        }
+        if (record && !AsRecorded(key.Info, *record))
+            return Next::Pass;
+        return Next::Go;
+    }
+
+    Next Subkey(TKeyWalker::Visit&, const TKeyName& name) override {
+        // A name that cannot be read as itself is left alone, and with it this key.
+        if (name.AnsiStatus != ERROR_SUCCESS) {
+            Refuse(name.AnsiStatus);
+            return Next::Pass;
+        }
+        // A name that is empty or holds "\" would reach another key than this child.
+        if (name.Ansi.empty() || HoldsSeparator(name.Ansi)) {
+            Refuse(ERROR_INVALID_NAME);
+            return Next::Pass;
+        }
+        return Next::Go;
+    }
+
+    Next OpenFailed(TKeyWalker::Visit&, const TKeyName&, LSTATUS status) override {
+        Refuse(status);
+        return Next::Pass;
+    }
+
+    Next Leave(TKeyWalker::Visit& key) override {
+        const TKeyState* record = RecordOf(key.Relative);
+        if (key.Kind == TKeyKind::Plain && record && !ReadyToDelete(key.Key, *record))
+            return Next::Pass;
+        // The key as opened, and nothing else: a key that still has subkeys is refused.
+        if (const LSTATUS status = Win32Error(CurrentRegistryApi().NtDeleteKey(key.Key));
+            status != ERROR_SUCCESS) {
+            // A subkey added in the instant since the check makes the registry refuse: that is
+            // a change, not a lack of rights.
+            TRegKeyInfo info;
+            Refuse(record && walker_.Query(key.Key, info) == ERROR_SUCCESS && info.NumSubKeys > 0
+                       ? kErrorKeyChanged
+                       : status);
+            return Next::Pass;
+        }
+        ++report_.KeysDeleted;
+        if (key.Relative.empty())
+            topDeleted_ = true;
+        return Next::Go;
+    }
+
+private:
+    // The record of the key at relative; nullptr when there is none, or no records.
+    const TKeyState* RecordOf(const std::wstring& relative) const {
+        if (!expected_)
+            return nullptr;
+        const auto found = expected_->find(relative);
+        return found != expected_->end() ? &found->second : nullptr;
+    }
+
+    // Whether info has the counts and time of the record; refuses the key when not.
+    bool AsRecorded(const TRegKeyInfo& info, const TKeyState& record) {
+        TKeyState now;
+        now.NumSubKeys = info.NumSubKeys;
+        now.NumValues = info.NumValues;
+        now.FileTime = info.FileTime;
+        if (now.SameCountsAndTime(record))
+            return true;
+        Refuse(kErrorKeyChanged);
+        return false;
+    }
+
+    // Whether key, about to be deleted, has no subkey and exactly the recorded values; refuses
+    // it when not.
+    bool ReadyToDelete(HKEY key, const TKeyState& record) {
+        TRegKeyInfo info;
+        if (const LSTATUS status = walker_.Query(key, info); status != ERROR_SUCCESS) {
+            Refuse(status);
+            return false;
+        }
+        // A subkey left here was refused (which is reported already) or added meanwhile.
+        if (info.NumSubKeys != 0 || info.NumValues != record.NumValues) {
+            Refuse(kErrorKeyChanged);
+            return false;
+        }
+        // Every value, in order, as the backup holds it: a value written since (the last-write
+        // time cannot tell, deleting a subkey moves it too) keeps the key.
+        std::vector<wchar_t> name(kMaxValueNameChars + 1);
+        std::vector<BYTE> data;
+        for (DWORD index = 0; index < record.Values.size(); ++index) {
+            const TValueRecord& expected = record.Values[index];
+            data.resize(expected.Data.size() + 1);
+            DWORD nameLength = static_cast<DWORD>(name.size());
+            DWORD type = REG_NONE;
+            DWORD size = static_cast<DWORD>(data.size());
+            const LSTATUS status = CurrentRegistryApi().EnumValueW(
+                key, index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+            // More data than recorded, or none left to read, is a change as much as other bytes.
+            if (status != ERROR_SUCCESS || type != expected.Type || size != expected.Data.size() ||
+                std::wstring_view(name.data(), nameLength) != expected.Name ||
+                !std::equal(expected.Data.begin(), expected.Data.end(), data.begin())) {
+                Refuse(status == ERROR_SUCCESS || status == ERROR_MORE_DATA ||
+                               status == ERROR_NO_MORE_ITEMS
+                           ? kErrorKeyChanged
+                           : status);
+                return false;
+            }
+        }
+        return true;
+    }
+
+    const TKeyWalker& walker_;
+    const TKeyStates* expected_;
+    TDeleteReport& report_;
+    bool topDeleted_ = false;
+};
+
+} // namespace
+
 bool TRegistry::DeleteTree(const std::string& path, const TKeyStates* expected) {
     lastDelete_ = TDeleteReport{};
-    // The records hold for this call only, whichever way it ends.
-    expected_ = expected;
-    const auto forget = framework::OnScopeExit([this]() noexcept { expected_ = nullptr; });
+    const TKeyWalker walker(TNameForm::Ansi, view_);
+    TreeDeleter deleter(walker, expected, lastDelete_);
     std::string relative = path;
     const HKEY base = BaseFor(relative);
     if (!HasOnlyNonEmptyComponents(relative)) {
-        Refuse(ERROR_INVALID_NAME);
+        deleter.Refuse(ERROR_INVALID_NAME);
         return false;
     }
     // The keys above the one to delete are opened one level at a time, each as itself: a link
     // among them (put there after the entries were listed) would take the deletion into another
     // tree, so the deletion stops there.
-    UniqueHkey parent;
-    HKEY at = base;
+    std::vector<TKeyName> above;
     size_t start = 0;
     for (size_t separator : SeparatorPositions(relative)) {
-        const std::string name = relative.substr(start, separator - start);
+        above.push_back(TKeyName::FromAnsi(relative.substr(start, separator - start)));
         start = separator + 1;
-        HKEY opened = nullptr;
-        // Enough to tell a link: a subkey is opened, and deleted, whatever this handle may do,
-        // so a user who may delete the entry need not be allowed to change the keys above it.
-        LSTATUS status = CurrentRegistryApi().OpenKeyEx(at, name.c_str(), REG_OPTION_OPEN_LINK,
-                                                        KEY_QUERY_VALUE | view_, &opened);
-        if (status != ERROR_SUCCESS) {
-            Refuse(status);
-            return false;
-        }
-        UniqueHkey next(opened);
-        switch (KindOfKey(next.get(), status)) {
-        case KeyKind::Plain: break;
-        case KeyKind::Link: Refuse(kErrorLinkAbove); return false;
-        case KeyKind::Unknown: Refuse(status); return false;
-        }
-        parent = std::move(next);
-        at = parent.get();
     }
-    const std::string name = relative.substr(start);
+    UniqueHkey parent;
+    if (const LSTATUS status = walker.OpenPathAsItself(base, above, parent);
+        status != ERROR_SUCCESS) {
+        deleter.Refuse(status);
+        return false;
+    }
+    const HKEY at = parent ? parent.get() : base;
+    const TKeyName name = TKeyName::FromAnsi(relative.substr(start));
     UniqueHkey key;
-    const bool deleted = DeleteTreeBelow(at, name, L"", &key);
+    LSTATUS opened = ERROR_SUCCESS;
+    walker.Walk(at, name, access_, true, deleter, opened, &key);
+    if (opened != ERROR_SUCCESS)
+        deleter.Refuse(opened);
+    const bool deleted = deleter.TopDeleted();
     // The key is gone when the key this deletion opened is deleted (by it, or meanwhile by
     // another program) and its name is free below the parent the deletion opened as itself. The
     // path looked up again could pass a link put above the key meanwhile and see another tree;
@@ -371,182 +406,12 @@ bool TRegistry::DeleteTree(const std::string& path, const TKeyStates* expected) 
     bool keyDeleted = deleted;
     if (!keyDeleted && key) {
         TRegKeyInfo info;
-        keyDeleted = QueryInfoOf(key.get(), info) == ERROR_KEY_DELETED;
+        keyDeleted = walker.Query(key.get(), info) == ERROR_KEY_DELETED;
     }
     if (!key)
         keyDeleted = true; // never opened: whether it is there, the name below tells
-    HKEY still = nullptr;
-    const LSTATUS looked = CurrentRegistryApi().OpenKeyEx(at, name.c_str(), REG_OPTION_OPEN_LINK,
-                                                          KEY_QUERY_VALUE | view_, &still);
-    if (looked == ERROR_SUCCESS)
-        CurrentRegistryApi().CloseKey(still);
-    // A parent deleted meanwhile holds no key.
-    const bool nameFree = looked == ERROR_FILE_NOT_FOUND || looked == ERROR_PATH_NOT_FOUND ||
-                          looked == ERROR_KEY_DELETED;
-    lastDelete_.Gone = keyDeleted && nameFree;
+    lastDelete_.Gone = keyDeleted && walker.Gone(at, name);
     return deleted;
-}
-
-const TKeyState* TRegistry::RecordOf(const std::wstring& relative) {
-    if (!expected_)
-        return nullptr;
-    const auto found = expected_->find(relative);
-    if (found != expected_->end())
-        return &found->second;
-    Refuse(kErrorKeyChanged);
-    return nullptr;
-}
-
-bool TRegistry::AsRecorded(const TRegKeyInfo& info, const TKeyState& record) {
-    TKeyState now;
-    now.NumSubKeys = info.NumSubKeys;
-    now.NumValues = info.NumValues;
-    now.FileTime = info.FileTime;
-    if (now.SameCountsAndTime(record))
-        return true;
-    Refuse(kErrorKeyChanged);
-    return false;
-}
-
-bool TRegistry::ReadyToDelete(HKEY key, const TKeyState& record) {
-    TRegKeyInfo info;
-    if (const LSTATUS status = QueryInfoOf(key, info); status != ERROR_SUCCESS) {
-        Refuse(status);
-        return false;
-    }
-    // A subkey left here was refused (which is reported already) or added meanwhile.
-    if (info.NumSubKeys != 0 || info.NumValues != record.NumValues) {
-        Refuse(kErrorKeyChanged);
-        return false;
-    }
-    // Every value, in order, as the backup holds it: a value written since (the last-write time
-    // cannot tell, deleting a subkey moves it too) keeps the key.
-    std::vector<wchar_t> name(kMaxValueNameChars + 1);
-    std::vector<BYTE> data;
-    for (DWORD index = 0; index < record.Values.size(); ++index) {
-        const TValueRecord& expected = record.Values[index];
-        data.resize(expected.Data.size() + 1);
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        DWORD type = REG_NONE;
-        DWORD size = static_cast<DWORD>(data.size());
-        const LSTATUS status = CurrentRegistryApi().EnumValueW(key, index, name.data(), &nameLength,
-                                                               nullptr, &type, data.data(), &size);
-        // More data than recorded, or none left to read, is a change as much as other bytes.
-        if (status != ERROR_SUCCESS || type != expected.Type || size != expected.Data.size() ||
-            std::wstring_view(name.data(), nameLength) != expected.Name ||
-            !std::equal(expected.Data.begin(), expected.Data.end(), data.begin())) {
-            Refuse(status == ERROR_SUCCESS || status == ERROR_MORE_DATA ||
-                           status == ERROR_NO_MORE_ITEMS
-                       ? kErrorKeyChanged
-                       : status);
-            return false;
-        }
-    }
-    return true;
-}
-
-void TRegistry::Refuse(LSTATUS status) noexcept {
-    if (lastDelete_.Refusal == ERROR_SUCCESS)
-        lastDelete_.Refusal = status;
-}
-
-// Deletes the key called name below base after every key below it.
-//
-// A removal never deletes a key that is not the entry's own, whatever another program does to
-// the keys meanwhile. So no key is ever deleted by its name or path: a name is looked up anew
-// when the deletion is made, and by then it may stand for a link put in the key's place, or for
-// another key. Each key is opened once, as itself (a link as the link), checked, and deleted
-// through that handle, which stays bound to that one key whatever is renamed, replaced or linked
-// around it. With the backup's records a key is checked twice: before anything below it is
-// deleted (its counts and last-write time), and immediately before it is deleted itself (no
-// subkey left, exactly the recorded values). The registry offers no way to make that last check
-// and the deletion one step, so a value written in the instant between them is the one write
-// that could go unnoticed; a subkey added then makes the registry refuse the deletion.
-//
-// The current key is neither used nor changed: each level works on its own handle.
-bool TRegistry::DeleteTreeBelow(HKEY base, const std::string& name, const std::wstring& relative,
-                                UniqueHkey* keep) {
-    HKEY opened = nullptr;
-    // REG_OPTION_OPEN_LINK opens a registry symbolic link itself instead of its target.
-    LSTATUS status = CurrentRegistryApi().OpenKeyEx(base, name.c_str(), REG_OPTION_OPEN_LINK,
-                                                    access_ | view_, &opened);
-    if (status != ERROR_SUCCESS) {
-        Refuse(status);
-        return false;
-    }
-    UniqueHkey owned(opened);
-    // The caller may keep the handle, to ask afterwards what became of this key.
-    UniqueHkey& key = keep ? *keep : owned;
-    if (keep)
-        key = std::move(owned);
-    const TKeyState* record = RecordOf(relative);
-    if (expected_ && !record)
-        return false;
-    switch (KindOfKey(key.get(), status)) {
-    case KeyKind::Unknown: Refuse(status); return false;
-    case KeyKind::Link: {
-        // A link has no subkeys of its own, so its counts and time, compared right here, are its
-        // last check before it is deleted; deleting it leaves its target alone.
-        if (record) {
-            TRegKeyInfo info;
-            if (status = QueryInfoOf(key.get(), info); status != ERROR_SUCCESS) {
-                Refuse(status);
-                return false;
-            }
-            if (!AsRecorded(info, *record))
-                return false;
-        }
-        break;
-    }
-    case KeyKind::Plain: {
-        TRegKeyInfo info;
-        const LSTATUS queried = QueryInfoOf(key.get(), info);
-        // A key that cannot be compared with its record, or differs from it, holds what the
-        // backup may not: it stays with everything below it.
-        if (record && queried != ERROR_SUCCESS) {
-            Refuse(queried);
-            return false;
-        }
-        if (record && !AsRecorded(info, *record))
-            return false;
-        if (queried == ERROR_SUCCESS) {
-            std::vector<char> buffer(size_t{info.MaxSubKeyLen} + 1);
-            std::string child;
-            // Highest index first: deleting a subkey never moves one still to be visited.
-            for (uint32_t index = info.NumSubKeys; index-- > 0;) {
-                if (const LSTATUS step = EnumName(key.get(), index, buffer, child);
-                    step != ERROR_SUCCESS) {
-                    // A name that cannot be read as itself is left alone, and with it this key.
-                    Refuse(step);
-                    continue;
-                }
-                // A name that is empty or holds "\" would reach another key than this child.
-                if (child.empty() || HoldsSeparator(child)) {
-                    Refuse(ERROR_INVALID_NAME);
-                    continue;
-                }
-                // A child that stays keeps this key in place too, which its deletion reports.
-                DeleteTreeBelow(key.get(), child,
-                                expected_ ? ChildPath(relative, child) : std::wstring());
-            }
-        }
-        if (record && !ReadyToDelete(key.get(), *record))
-            return false;
-        break;
-    }
-    }
-    // The key as opened, and nothing else: a key that still has subkeys is refused.
-    if (status = Win32Error(CurrentRegistryApi().NtDeleteKey(key.get())); status != ERROR_SUCCESS) {
-        // A subkey added in the instant since the check makes the registry refuse: that is a
-        // change, not a lack of rights.
-        TRegKeyInfo info;
-        Refuse(record && QueryInfoOf(key.get(), info) == ERROR_SUCCESS && info.NumSubKeys > 0
-                   ? kErrorKeyChanged
-                   : status);
-        return false;
-    }
-    ++lastDelete_.KeysDeleted;
-    return true;
 }
 
 } // namespace catalogue

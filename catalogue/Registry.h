@@ -3,19 +3,19 @@
 // Classes in this file:
 //   ERegistryException  raised when a value cannot be read or is not text
 //   RegValueKind        what a read reports as the kind of a value
-//   TRegKeyInfo         counts and lengths of one key, as RegQueryInfoKeyA reports them
 //   TValueRecord        one value of a key as it was read
 //   TKeyState           counts, last-write time and values of a key as it was read; TKeyStates
 //                       by path
 //   TDeleteReport       what the last DeleteTree did: keys deleted and the first refusal met
 //   TRegistry           root key, current key and current path; opens, lists, reads, deletes
 //
-// Every registry call goes through CurrentRegistryApi() (catalogue/RegistryApi.h).
+// Keys are reached through TKeyWalker (catalogue/KeyWalker.h) in the ANSI form; every registry call
+// goes through CurrentRegistryApi() (catalogue/RegistryApi.h).
 #pragma once
 
+#include "catalogue/KeyWalker.h"
 #include "catalogue/RegistryApi.h"
 #include "framework/Exceptions.h"
-#include "framework/StringList.h"
 
 #include <windows.h>
 
@@ -44,16 +44,6 @@ bool HoldsSeparator(const std::string& name);
 
 /// Maps a registry type (REG_SZ, REG_DWORD, ...) to its kind; unknown types give Other.
 RegValueKind KindOfRegType(DWORD type) noexcept;
-
-/// Result of TRegistry::QueryKeyInfo. Lengths count characters without the terminator.
-struct TRegKeyInfo {
-    uint32_t NumSubKeys = 0;
-    uint32_t MaxSubKeyLen = 0;
-    uint32_t NumValues = 0;
-    uint32_t MaxValueLen = 0;
-    uint32_t MaxDataLen = 0;
-    FILETIME FileTime{};
-};
 
 /// The catalogue's own error codes, with the customer bit set (bit 29), so that no code of the
 /// system can be taken for one of them.
@@ -159,7 +149,7 @@ public:
     /// one entry per index; an index whose enumeration step fails gives the empty string, and so
     /// does a name that the ANSI code page cannot hold (it would name another key, or none).
     /// Without a current key, or when the key cannot be queried, the list ends up empty.
-    void ListSubkeys(framework::TStringList& list);
+    void ListSubkeys(TKeyNames& list);
 
     /// Size in bytes of the current key's value name, or -1 (missing value, no current key).
     int32_t ValueSize(const std::string& name);
@@ -197,18 +187,6 @@ public:
 private:
     /// The base key of an operation on path; drops a leading "\" from path.
     HKEY BaseFor(std::string& path) const noexcept;
-    /// keep, when given, receives the handle of the key (as it was opened, deleted or not).
-    bool DeleteTreeBelow(HKEY base, const std::string& name, const std::wstring& relative,
-                         UniqueHkey* keep = nullptr);
-    /// The record of the key at relative; refuses the key and gives nullptr when there is none.
-    /// Without records, nullptr.
-    const TKeyState* RecordOf(const std::wstring& relative);
-    /// Whether info has the counts and time of the record; refuses the key when not.
-    bool AsRecorded(const TRegKeyInfo& info, const TKeyState& record);
-    /// Whether key, about to be deleted, has no subkey and exactly the recorded values; refuses
-    /// it when not.
-    bool ReadyToDelete(HKEY key, const TKeyState& record);
-    void Refuse(LSTATUS status) noexcept;
 
     HKEY root_ = HKEY_CURRENT_USER;
     UniqueHkey current_;
@@ -216,7 +194,6 @@ private:
     REGSAM access_ = KEY_ALL_ACCESS;
     REGSAM view_ = 0;
     TDeleteReport lastDelete_;
-    const TKeyStates* expected_ = nullptr; // during a DeleteTree only
 };
 
 } // namespace catalogue

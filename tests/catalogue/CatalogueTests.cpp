@@ -50,7 +50,7 @@ protected:
             out.push_back(n->Data());
         return out;
     }
-    static std::vector<std::string> Names(const framework::TStringList& list) {
+    static std::vector<std::string> Names(const catalogue::TKeyNames& list) {
         return std::vector<std::string>(list.begin(), list.end());
     }
 

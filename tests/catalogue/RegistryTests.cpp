@@ -44,7 +44,7 @@ protected:
     std::vector<std::string> Listed(const std::string& relative) {
         TRegistry reg;
         EXPECT_TRUE(reg.OpenPath(Absolute(relative)));
-        framework::TStringList list;
+        catalogue::TKeyNames list;
         reg.ListSubkeys(list);
         return {list.begin(), list.end()};
     }
@@ -318,14 +318,14 @@ TEST_F(RegistryTest, QueryKeyInfoReportsTheKey) {
 TEST_F(RegistryTest, ListSubkeysIsEmptyWithoutKeyOrSubkeysAndWhenTheQueryFails) {
     sandbox.CreateKey("empty");
     sandbox.CreateKey("full\\a");
-    framework::TStringList list;
-    list.Add("stale");
+    catalogue::TKeyNames list;
+    list.Add(catalogue::TKeyName::FromAnsi("stale"));
     TRegistry reg;
     reg.ListSubkeys(list);
     EXPECT_EQ(list.Count(), 0);
 
     OpenInSandbox(reg, "empty");
-    list.Add("stale");
+    list.Add(catalogue::TKeyName::FromAnsi("stale"));
     reg.ListSubkeys(list);
     EXPECT_EQ(list.Count(), 0);
 
@@ -335,7 +335,7 @@ TEST_F(RegistryTest, ListSubkeysIsEmptyWithoutKeyOrSubkeysAndWhenTheQueryFails) 
     ASSERT_TRUE(reg.OpenPath(Absolute("full")));
     catalogue::TRegKeyInfo info;
     EXPECT_FALSE(reg.QueryKeyInfo(info));
-    list.Add("stale");
+    list.Add(catalogue::TKeyName::FromAnsi("stale"));
     reg.ListSubkeys(list);
     EXPECT_EQ(list.Count(), 0);
 }
