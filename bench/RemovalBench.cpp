@@ -12,6 +12,7 @@
 #include "bench/Benchmarks.h"
 #include "catalogue/Backup.h"
 #include "catalogue/Catalogue.h"
+#include "ui/RemovalText.h"
 #include "catalogue/Registry.h"
 #include "framework/Form.h"
 #include "framework/TreeView.h"
@@ -124,7 +125,7 @@ void MeasureRemoval() {
         double t3 = Seconds();
         if (!result.Removed() || EntryExists())
             std::printf("removal: WRONG RESULT: RemoveEntry left the key (%s)\n",
-                        result.ErrorText.c_str());
+                        ui::SystemErrorText(result.Error).c_str());
         keysDeleted = result.KeysDeleted;
         removal = std::min(removal, t3 - t2);
         DeleteBackups(backups);
@@ -146,7 +147,8 @@ void MeasureRemoval() {
         WIN32_FILE_ATTRIBUTE_DATA file{};
         if (!written.Written() ||
             !::GetFileAttributesExW(written.Path.c_str(), GetFileExInfoStandard, &file)) {
-            std::printf("removal: WRONG RESULT: no backup (%s)\n", written.Failure.c_str());
+            std::printf("removal: WRONG RESULT: no backup (%s)\n",
+                        ui::BackupFailureText(written.Failure).c_str());
             return;
         }
         bytes = (static_cast<unsigned long long>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;

@@ -51,20 +51,6 @@ bool IsBidiControl(wchar_t c) noexcept {
            (c >= 0x2066 && c <= 0x2069);
 }
 
-// Text in the ANSI code page, for the messages the windows show.
-std::string Narrow(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    const int count = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                            nullptr, 0, nullptr, nullptr);
-    if (count <= 0)
-        return {};
-    std::string out(static_cast<size_t>(count), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), count,
-                          nullptr, nullptr);
-    return out;
-}
-
 // A name can be written into a registry file only when it fits on one line: a line break ends the
 // "[key]" or quoted name, and a NUL cannot be written at all.
 bool FitsOnOneLine(const wchar_t* name, size_t length) noexcept {
@@ -215,12 +201,13 @@ private:
 class TreeWriter final : public TKeyWalker::Visitor {
 public:
     using Next = TKeyWalker::Next;
+    using Step = TBackupFailure::Step;
 
     TreeWriter(RegFileWriter& writer, const TKeyWalker& walker, std::wstring entryPath)
         : writer_(writer), walker_(walker), entryPath_(std::move(entryPath)) {}
 
     LSTATUS Status() const noexcept { return status_; }
-    const std::string& Failure() const noexcept { return failure_; }
+    const TBackupFailure& Failure() const noexcept { return failure_; }
     TKeyStates& States() noexcept { return states_; }
 
     // Writes the key's block: its name and every value. A link is written as what it is, a key
@@ -228,9 +215,9 @@ public:
     Next Enter(TKeyWalker::Visit& key) override {
         const std::wstring path = PathOf(key);
         if (key.Kind == TKeyKind::Unknown)
-            return Fail(key.KindStatus, "The key " + Narrow(path) + " could not be read.");
+            return Fail(key.KindStatus, Step::KeyNotRead, path);
         if (key.InfoStatus != ERROR_SUCCESS)
-            return Fail(key.InfoStatus, "The key " + Narrow(path) + " could not be read.");
+            return Fail(key.InfoStatus, Step::KeyNotRead, path);
         TKeyState& state = states_[key.Relative];
         state.NumSubKeys = key.Info.NumSubKeys;
         state.NumValues = key.Info.NumValues;
@@ -250,24 +237,20 @@ public:
         if (name.WideStatus == ERROR_NO_MORE_ITEMS)
             return Changed(path);
         if (name.WideStatus != ERROR_SUCCESS)
-            return Fail(name.WideStatus,
-                        "The keys below " + Narrow(path) + " could not be listed.");
+            return Fail(name.WideStatus, Step::SubkeysNotListed, path);
         if (name.Wide.empty() || !FitsOnOneLine(name.Wide.data(), name.Wide.size()))
-            return Fail(ERROR_INVALID_DATA, "The name of the key " +
-                                                Narrow(path + L"\\" + name.Wide) +
-                                                " cannot be written into a registry file.");
+            return Fail(ERROR_INVALID_DATA, Step::KeyNameUnwritable, path + L"\\" + name.Wide);
         return Next::Go;
     }
 
     Next OpenFailed(TKeyWalker::Visit& key, const TKeyName& name, LSTATUS status) override {
-        return Fail(status,
-                    "The key " + Narrow(PathOf(key) + L"\\" + name.Wide) + " could not be opened.");
+        return Fail(status, Step::KeyNotOpened, PathOf(key) + L"\\" + name.Wide);
     }
 
     Next Leave(TKeyWalker::Visit& key) override {
         TRegKeyInfo after;
         if (const LSTATUS status = walker_.Query(key.Key, after); status != ERROR_SUCCESS)
-            return Fail(status, "The key " + Narrow(PathOf(key)) + " could not be read.");
+            return Fail(status, Step::KeyNotRead, PathOf(key));
         TKeyState now;
         now.NumSubKeys = after.NumSubKeys;
         now.NumValues = after.NumValues;
@@ -284,8 +267,7 @@ private:
     }
 
     Next Changed(const std::wstring& path) {
-        return Fail(kErrorKeyChanged,
-                    "The key " + Narrow(path) + " changed while it was being saved.");
+        return Fail(kErrorKeyChanged, Step::KeyChanged, path);
     }
 
     // Writes count values of key; Stop when one cannot be read or written.
@@ -310,15 +292,13 @@ private:
                 continue;
             }
             if (status != ERROR_SUCCESS)
-                return Fail(status,
-                            "The values of the key " + Narrow(path) + " could not be read.");
+                return Fail(status, Step::ValuesNotRead, path);
             retries = 0;
             nameLength = std::min<DWORD>(nameLength, static_cast<DWORD>(names_.size()));
             size = std::min<DWORD>(size, static_cast<DWORD>(data_.size()));
             const std::wstring name(names_.data(), nameLength);
             if (!FitsOnOneLine(name.data(), name.size()))
-                return Fail(ERROR_INVALID_DATA, "A value name of the key " + Narrow(path) +
-                                                    " cannot be written into a registry file.");
+                return Fail(ERROR_INVALID_DATA, Step::ValueNameUnwritable, path);
             if (type == REG_LINK && NamesSymbolicLinkValue(name))
                 writer_.Text() += kLinkComment;
             AppendValue(writer_.Text(), name, type, data_.data(), size);
@@ -331,13 +311,14 @@ private:
     }
 
     // Ends the walk with status, described by failure.
-    Next Fail(LSTATUS status, std::string failure) {
+    Next Fail(LSTATUS status, Step what, std::wstring path) {
         status_ = status;
-        failure_ = std::move(failure);
+        failure_.What = what;
+        failure_.Path = std::move(path);
         return Next::Stop;
     }
     // A failed write is described by the caller, which knows the file.
-    Next FailWrite(LSTATUS status) { return Fail(status, {}); }
+    Next FailWrite(LSTATUS status) { return Fail(status, Step::None, {}); }
 
     RegFileWriter& writer_;
     const TKeyWalker& walker_;
@@ -346,7 +327,7 @@ private:
     TKeyStates states_;
     std::vector<wchar_t> names_;
     std::vector<BYTE> data_;
-    std::string failure_;
+    TBackupFailure failure_;
 };
 
 // Creates every missing folder of path below its first component (the drive or share, and the
@@ -411,7 +392,7 @@ std::wstring BackupFileName(const SYSTEMTIME& time, const std::wstring& caption,
     return name + L".reg";
 }
 
-LSTATUS BackupFolder(std::wstring& folder, std::string& failure) {
+LSTATUS BackupFolder(std::wstring& folder, TBackupFailure& failure) {
     folder.clear();
     PWSTR base = nullptr;
     const HRESULT result =
@@ -419,7 +400,7 @@ LSTATUS BackupFolder(std::wstring& folder, std::string& failure) {
     std::wstring root = SUCCEEDED(result) && base ? base : L"";
     ::CoTaskMemFree(base);
     if (root.empty()) {
-        failure = "The folder for the user's local application data could not be found.";
+        failure = TBackupFailure::Of(TBackupFailure::Step::NoDataFolder);
         return HRESULT_FACILITY(result) == FACILITY_WIN32
                    ? static_cast<LSTATUS>(HRESULT_CODE(result))
                    : ERROR_PATH_NOT_FOUND;
@@ -428,8 +409,8 @@ LSTATUS BackupFolder(std::wstring& folder, std::string& failure) {
         root.pop_back();
     if (const LSTATUS status = CreateFolders(root, kBackupFolderBelowLocalAppData);
         status != ERROR_SUCCESS) {
-        failure = "The folder " + Narrow(root + L"\\" + kBackupFolderBelowLocalAppData) +
-                  " could not be created.";
+        failure = TBackupFailure::Of(TBackupFailure::Step::FolderNotCreated,
+                                     root + L"\\" + kBackupFolderBelowLocalAppData);
         return status;
     }
     folder = root + L"\\" + kBackupFolderBelowLocalAppData;
@@ -450,15 +431,14 @@ namespace {
 
 // The backup into a file already created at path; the file is left to the caller.
 LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
-                    std::string& failure, TKeyStates& states) {
+                    TBackupFailure& failure, TKeyStates& states) {
     RegFileWriter writer(file);
     // NULs where the header goes: it is written last (RegFileWriter::WriteHeader).
     writer.Text().append(std::size(kHeader) - 1, L'\0');
     const std::wstring path = RegFileKeyPath(scope, keyName);
     if (keyName.empty() || keyName.find(L'\\') != std::wstring::npos ||
         !FitsOnOneLine(keyName.data(), keyName.size())) {
-        failure =
-            "The name of the key " + Narrow(path) + " cannot be written into a registry file.";
+        failure = TBackupFailure::Of(TBackupFailure::Step::KeyNameUnwritable, path);
         return ERROR_INVALID_DATA;
     }
     // The keys above the entry key one level at a time, each as itself: a link among them would
@@ -471,14 +451,14 @@ LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
     UniqueHkey uninstall;
     LSTATUS status = walker.OpenPathAsItself(RootKeyOf(scope), above, uninstall);
     if (status == kErrorLinkAbove) {
-        failure = "A registry link was found above the key " + Narrow(path) + ".";
+        failure = TBackupFailure::Of(TBackupFailure::Step::LinkAbove, path);
         return status;
     }
     TreeWriter tree(writer, walker, path);
     if (status == ERROR_SUCCESS)
         walker.Walk(uninstall.get(), TKeyName::FromWide(keyName), KEY_READ, false, tree, status);
     if (status != ERROR_SUCCESS) {
-        failure = "The key " + Narrow(path) + " could not be opened.";
+        failure = TBackupFailure::Of(TBackupFailure::Step::KeyNotOpened, path);
         return status;
     }
     status = tree.Status();
@@ -504,21 +484,20 @@ LSTATUS WriteBackup(HANDLE file, TEntryScope scope, const std::wstring& keyName,
 // receives the final name.
 LSTATUS NameFinished(const std::wstring& partial, const std::wstring& folder,
                      const SYSTEMTIME& time, const std::wstring& caption, std::wstring& path,
-                     std::string& failure) {
+                     TBackupFailure& failure) {
     for (int copy = 1; copy <= kMaxCopies; ++copy) {
         path = folder + L"\\" + BackupFileName(time, caption, copy);
         if (CurrentFileApi().MoveFileEx(partial.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
             return ERROR_SUCCESS;
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            failure =
-                "The file " + Narrow(partial) + " could not be renamed to " + Narrow(path) + ".";
+            failure = TBackupFailure::Of(TBackupFailure::Step::FileNotRenamed, partial, path);
             path.clear();
             return error != ERROR_SUCCESS ? static_cast<LSTATUS>(error) : ERROR_CAN_NOT_COMPLETE;
         }
     }
     path.clear();
-    failure = "No new file name was left in the folder " + Narrow(folder) + ".";
+    failure = TBackupFailure::Of(TBackupFailure::Step::NoNameLeft, folder);
     return ERROR_FILE_EXISTS;
 }
 
@@ -548,13 +527,13 @@ TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::w
             if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
                 backup.Error =
                     error != ERROR_SUCCESS ? static_cast<LSTATUS>(error) : ERROR_CANNOT_MAKE;
-                backup.Failure = "The file " + Narrow(partial) + " could not be created.";
+                backup.Failure = TBackupFailure::Of(TBackupFailure::Step::FileNotCreated, partial);
                 return backup;
             }
         }
         if (!file) {
             backup.Error = ERROR_FILE_EXISTS;
-            backup.Failure = "No new file name was left in the folder " + Narrow(folder) + ".";
+            backup.Failure = TBackupFailure::Of(TBackupFailure::Step::NoNameLeft, folder);
             return backup;
         }
         created = true;
@@ -574,21 +553,19 @@ TBackup BackUpEntry(TEntryScope scope, const std::wstring& keyName, const std::w
         return backup;
     backup.Path.clear();
     backup.Keys.clear();
-    try {
-        // Without a file name yet (memory ran out finding the folder) there is no file to name.
-        if (backup.Failure.empty())
-            backup.Failure = partial.empty()
-                                 ? std::string("The backup could not be written.")
-                                 : "The file " + Narrow(partial) + " could not be written.";
-    } catch (...) {
-    }
-    // Nothing incomplete is left behind: the file was closed when its owner went out of scope.
-    if (created && !CurrentFileApi().DeleteFile(partial.c_str())) {
+    // Without a file name yet (memory ran out finding the folder) there is no file to name.
+    if (!backup.Failure.Failed()) {
+        backup.Failure.What = partial.empty() ? TBackupFailure::Step::NotWritten
+                                              : TBackupFailure::Step::FileNotWritten;
         try {
-            backup.Failure += " The incomplete file could not be deleted.";
+            backup.Failure.Path = partial;
         } catch (...) {
+            backup.Failure.What = TBackupFailure::Step::None; // nothing can be named
         }
     }
+    // Nothing incomplete is left behind: the file was closed when its owner went out of scope.
+    if (created && !CurrentFileApi().DeleteFile(partial.c_str()))
+        backup.Failure.IncompleteFileLeft = true;
     return backup;
 }
 

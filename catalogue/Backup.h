@@ -3,6 +3,7 @@
 //
 // In this file:
 //   kBackupFolderBelowLocalAppData  where backups go, below the user's local application data
+//   TBackupFailure                  what failed in writing a backup, and on what
 //   TBackup                         what writing one backup did: the file, or why there is none
 //   BackupFileName                  the file name of a backup: time, caption, copy number
 //   BackupFolder                    the folder backups go to, created when missing
@@ -28,15 +29,51 @@ namespace catalogue {
 
 inline constexpr wchar_t kBackupFolderBelowLocalAppData[] = L"Ordanel\\Removed";
 
+/// What failed in writing a backup, and the folder, file or key concerned, for the text that
+/// tells the user (ui/RemovalText.h makes it).
+struct TBackupFailure {
+    enum class Step {
+        None,                ///< nothing failed
+        NoDataFolder,        ///< the user's local application data folder could not be found
+        FolderNotCreated,    ///< Path: the backup folder
+        FileNotCreated,      ///< Path: the file
+        NoNameLeft,          ///< Path: the folder, which has no free backup name left
+        FileNotWritten,      ///< Path: the file
+        NotWritten,          ///< memory ran out before any file was named
+        FileNotRenamed,      ///< Path: the file; Target: the name it was to get
+        KeyNotOpened,        ///< Path (this and below): the key as the file names it
+        KeyNotRead,          ///< its counts could not be queried
+        KeyChanged,          ///< it changed while it was being saved
+        SubkeysNotListed,    ///< its subkeys could not be enumerated
+        ValuesNotRead,       ///< its values could not be enumerated
+        KeyNameUnwritable,   ///< its name cannot be written into a registry file
+        ValueNameUnwritable, ///< the name of one of its values cannot be
+        LinkAbove,           ///< a registry link was found among the keys above it
+    };
+    Step What = Step::None;
+    std::wstring Path;
+    std::wstring Target;
+    /// With a failure after the file was created: the incomplete file could not be deleted.
+    bool IncompleteFileLeft = false;
+
+    bool Failed() const noexcept { return What != Step::None; }
+    static TBackupFailure Of(Step what, std::wstring path = {}, std::wstring target = {}) {
+        TBackupFailure failure;
+        failure.What = what;
+        failure.Path = std::move(path);
+        failure.Target = std::move(target);
+        return failure;
+    }
+};
+
 /// What writing one backup did.
 struct TBackup {
     /// The complete file written; empty when there is none.
     std::wstring Path;
     /// Why there is no file: the system's error code (ERROR_SUCCESS when written).
     LSTATUS Error = ERROR_SUCCESS;
-    /// What failed, naming the folder, file or key concerned, as one sentence in the ANSI code
-    /// page; empty when written.
-    std::string Failure;
+    /// What failed; Step::None when written.
+    TBackupFailure Failure;
     /// What each key in the file held when it was read, by its path relative to the entry key;
     /// empty when there is no file. A deletion that checks every key against these deletes only
     /// what the file holds.
@@ -56,8 +93,8 @@ struct TBackup {
 std::wstring BackupFileName(const SYSTEMTIME& time, const std::wstring& caption, int copy = 1);
 
 /// Sets folder to "<local application data>\Ordanel\Removed", creating the folders that are
-/// missing. Returns the failure, or ERROR_SUCCESS; failure describes it when there is one.
-LSTATUS BackupFolder(std::wstring& folder, std::string& failure);
+/// missing. Returns the failure, or ERROR_SUCCESS; failure says what failed when there is one.
+LSTATUS BackupFolder(std::wstring& folder, TBackupFailure& failure);
 
 /// The path of the entry key keyName as the file names it: below "HKEY_CURRENT_USER\Software" for
 /// the user, "HKEY_LOCAL_MACHINE\SOFTWARE" for the machine's 64-bit view, and

@@ -26,27 +26,6 @@ std::wstring WideFrom(const std::string& text, UINT codePage) {
 
 } // namespace
 
-std::string SystemErrorText(LSTATUS error) {
-    // The catalogue's own codes, which the system has no text for.
-    if (error == kErrorKeyChanged)
-        return "A key of the entry changed after its backup was written.";
-    if (error == kErrorLinkAbove)
-        return "A registry link was found among the keys above the entry.";
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = text && length ? std::string(text, length) : std::string();
-    if (text)
-        ::LocalFree(text);
-    while (!message.empty() &&
-           (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-        message.pop_back();
-    if (message.empty())
-        message = "System error " + std::to_string(error);
-    return message;
-}
-
 void TCatalogue::BuildCatalogue() {
     UserKeyNames.Clear();
     SystemKeyNames32.Clear();
@@ -165,25 +144,25 @@ TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
             path = EntryPath((*list)[position]);
         if (!path) {
             removal.Error = ERROR_INVALID_PARAMETER;
-            removal.ErrorText = SystemErrorText(removal.Error);
+            removal.ReasonKnown = true;
             return removal;
         }
         // The list holds, beside the ANSI name, the key's exact UTF-16 name as the enumeration
         // gave it.
         SYSTEMTIME now{};
         ::GetLocalTime(&now);
-        const TBackup backup = BackUpEntry(*scope, list->Name(position).Wide,
-                                           WideFrom(node.Text(), CP_ACP), now);
+        const TBackup backup =
+            BackUpEntry(*scope, list->Name(position).Wide, WideFrom(node.Text(), CP_ACP), now);
         if (backup.Error == kErrorLinkAbove) {
             // Nothing was read, nor would anything be deleted: the path leads into another tree.
             removal.Error = kErrorLinkAbove;
-            removal.ErrorText = SystemErrorText(removal.Error);
+            removal.ReasonKnown = true;
             return removal;
         }
         if (!backup.Written()) {
             removal.Result = TRemoval::Outcome::NotBackedUp;
             removal.Error = backup.Error != ERROR_SUCCESS ? backup.Error : ERROR_CAN_NOT_COMPLETE;
-            removal.ErrorText = SystemErrorText(removal.Error);
+            removal.ReasonKnown = true;
             removal.BackupFailure = backup.Failure;
             return removal;
         }
@@ -214,7 +193,7 @@ TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
             removal.BackupPath.clear();
         // No refusal but the key is there: it was created again meanwhile.
         removal.Error = refusal != ERROR_SUCCESS ? refusal : ERROR_ALREADY_EXISTS;
-        removal.ErrorText = SystemErrorText(removal.Error);
+        removal.ReasonKnown = true;
     } catch (...) {
         // Out of memory while forming the report: the key's fate is unknown, so it is not said
         // to be removed.

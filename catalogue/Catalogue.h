@@ -2,8 +2,8 @@
 // removal of one entry.
 //
 // Classes in this file:
-//   TRemoval     the outcome of removing one entry: its backup, or the system's reason when it
-//                stayed
+//   TRemoval     the outcome of removing one entry, as codes: its backup, or the system's reason
+//                when it stayed (ui/RemovalText.h makes the texts that tell the user)
 //   TCatalogue   builds, once, the key-name lists (every subkey name of each Uninstall key, in
 //                enumeration order) and the tree: the roots "Entire System" and "Current User",
 //                and below them one node per subkey with a non-empty "DisplayName", whose data is
@@ -11,6 +11,7 @@
 //                view's entries, then the 32-bit view's. Removes the key of one entry node.
 #pragma once
 
+#include "catalogue/Backup.h"
 #include "catalogue/EntryScope.h"
 #include "catalogue/KeyWalker.h"
 #include "framework/TreeView.h"
@@ -37,10 +38,11 @@ struct TRemoval {
     /// Why the key stayed: the first refusal the registry gave, or why the backup failed
     /// (ERROR_SUCCESS when removed).
     LSTATUS Error = ERROR_SUCCESS;
-    /// The system's text for Error, without a trailing line break; empty when removed.
-    std::string ErrorText;
+    /// Whether Error is the reason the removal found: false when memory ran out before its
+    /// report was complete, so that the code is all that is known.
+    bool ReasonKnown = false;
     /// With NotBackedUp: what could not be done (the folder, file or key concerned).
-    std::string BackupFailure;
+    TBackupFailure BackupFailure;
     /// The backup written before the deletion, kept whenever something was deleted; empty when
     /// there is none.
     std::wstring BackupPath;
@@ -51,10 +53,6 @@ struct TRemoval {
     bool Removed() const noexcept { return Result == Outcome::Removed; }
     bool Partial() const noexcept { return !Removed() && KeysDeleted > 0; }
 };
-
-/// The system's message text for a Win32 error code, without the trailing line break; a sentence
-/// of its own for each of the catalogue's codes (kErrorKeyChanged, kErrorLinkAbove).
-std::string SystemErrorText(LSTATUS error);
 
 class TCatalogue {
 public:

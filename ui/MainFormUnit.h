@@ -15,6 +15,7 @@
 #include "framework/ImageList.h"
 #include "framework/StdCtrls.h"
 #include "framework/TreeView.h"
+#include "ui/RemovalText.h"
 
 #include <memory>
 #include <string>
@@ -23,10 +24,6 @@ namespace ui {
 
 /// The address the banner opens: the maker's products page.
 extern const char kProductsAddress[];
-
-/// The message that tells the user an entry's key stayed (also when its backup could not be
-/// written, and why), or an empty text when it went.
-std::string RemovalFailureText(const catalogue::TRemoval& removal);
 
 class TMainForm : public framework::TForm {
 public:

@@ -12,6 +12,7 @@
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/RegistrySandbox.h"
 #include "tests/support/TestCatalogue.h"
+#include "ui/RemovalText.h"
 #include "tests/support/UninstallSandbox.h"
 
 #include <gtest/gtest.h>
@@ -210,7 +211,8 @@ TEST_F(BackupTest, ImportingTheBackupOfARemovedEntryGivesBackEveryKeyAndValueByt
         SCOPED_TRACE(Utf8(e.name));
         const RegistryDump before = testsupport::DumpBothHives();
         const TRemoval removal = catalogue->RemoveEntry(*Node(e.entryScope, e.name));
-        ASSERT_TRUE(removal.Removed()) << removal.BackupFailure << " " << removal.ErrorText;
+        ASSERT_TRUE(removal.Removed())
+            << ui::BackupFailureText(removal.BackupFailure) << " " << removal.Error;
         EXPECT_EQ(removal.KeysDeleted, 7);
         const std::vector<std::wstring> gone =
             Watched(before.Differences(testsupport::DumpBothHives()));
@@ -455,8 +457,10 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenOrReadCompletelyDeletesNothingAndLe
         EXPECT_EQ(removal.Result, TRemoval::Outcome::NotBackedUp);
         EXPECT_EQ(removal.KeysDeleted, 0);
         EXPECT_EQ(removal.Error, c.error);
-        EXPECT_EQ(removal.ErrorText, catalogue::SystemErrorText(c.error));
-        EXPECT_NE(removal.BackupFailure.find(c.says), std::string::npos) << removal.BackupFailure;
+        EXPECT_TRUE(removal.ReasonKnown);
+        EXPECT_EQ(ui::SystemErrorText(removal.Error), ui::SystemErrorText(c.error));
+        const std::string failure = ui::BackupFailureText(removal.BackupFailure);
+        EXPECT_NE(failure.find(c.says), std::string::npos) << failure;
         EXPECT_TRUE(removal.BackupPath.empty());
         EXPECT_EQ(before.Differences(DumpUninstallKeys()), std::vector<std::wstring>{});
         EXPECT_EQ(backups.Files(), std::vector<std::wstring>{});
@@ -517,7 +521,8 @@ TEST_F(BackupTest, FileNamesHoldTheTimeAndACaptionAnyFolderCanHoldAndNeverReplac
         catalogue::BackUpEntry(TEntryScope::User, L"Twice", L"Twice", time);
     const catalogue::TBackup second =
         catalogue::BackUpEntry(TEntryScope::User, L"Twice", L"Twice", time);
-    ASSERT_TRUE(first.Written() && second.Written()) << first.Failure << second.Failure;
+    ASSERT_TRUE(first.Written() && second.Written())
+        << ui::BackupFailureText(first.Failure) << ui::BackupFailureText(second.Failure);
     EXPECT_EQ(first.Path, backups.Folder() + L"\\" + stamp + L"Twice.reg");
     EXPECT_EQ(second.Path, backups.Folder() + L"\\" + stamp + L"Twice (2).reg");
     EXPECT_EQ(BackupSandbox::ReadUtf16(first.Path), BackupSandbox::ReadUtf16(second.Path));

@@ -9,6 +9,7 @@
 #include "tests/support/BackupSandbox.h"
 #include "tests/support/RegistrySandbox.h"
 #include "tests/support/TestCatalogue.h"
+#include "ui/RemovalText.h"
 #include "tests/support/UninstallSandbox.h"
 
 #include <gtest/gtest.h>
@@ -101,7 +102,7 @@ protected:
         const RegistryDump before = testsupport::DumpBothHives();
         const TRemoval removal = catalogue->RemoveEntry(*node);
         const RegistryDump after = testsupport::DumpBothHives();
-        EXPECT_TRUE(removal.Removed()) << removal.ErrorText;
+        EXPECT_TRUE(removal.Removed()) << removal.Error;
         EXPECT_EQ(removal.Error, ERROR_SUCCESS);
         EXPECT_FALSE(removal.BackupPath.empty());
         EXPECT_EQ(removal.KeysDeleted, static_cast<int>(expectedGone.size()));
@@ -188,11 +189,11 @@ TEST_F(RemovalTest, NamesThatLookLikePathsOrPatternsAndDeepTreesRemoveOnlyThemse
         const std::wstring key = EntryDumpPath(Scope::User, testsupport::Wide(name));
         gone.insert(gone.end(), {key, key + L"\\child"});
         const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, name));
-        EXPECT_TRUE(removal.Removed()) << "\"" << name << "\": " << removal.ErrorText;
+        EXPECT_TRUE(removal.Removed()) << "\"" << name << "\": " << removal.Error;
         EXPECT_EQ(removal.KeysDeleted, 2) << "\"" << name << "\"";
     }
     const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, "Deep"));
-    EXPECT_TRUE(removal.Removed()) << removal.ErrorText;
+    EXPECT_TRUE(removal.Removed()) << removal.Error;
     EXPECT_EQ(removal.KeysDeleted, 101);
     const RegistryDump after = testsupport::DumpBothHives();
     std::sort(gone.begin(), gone.end());
@@ -298,8 +299,8 @@ TEST_F(RemovalTest, ARefusalDeepInTheTreeKeepsTheEntryListedWithTheSystemsReason
     EXPECT_TRUE(removal.Partial());
     EXPECT_EQ(removal.KeysDeleted, 2) << "Leaf and B";
     EXPECT_EQ(removal.Error, LSTATUS(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(removal.ErrorText, catalogue::SystemErrorText(ERROR_ACCESS_DENIED));
-    EXPECT_FALSE(removal.ErrorText.empty());
+    EXPECT_EQ(ui::SystemErrorText(removal.Error), ui::SystemErrorText(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(removal.ReasonKnown);
     EXPECT_TRUE(sandbox.Exists(Scope::Machine32, "Stubborn\\A\\Locked"));
     EXPECT_FALSE(sandbox.Exists(Scope::Machine32, "Stubborn\\A\\Locked\\Leaf"));
     EXPECT_FALSE(sandbox.Exists(Scope::Machine32, "Stubborn\\B"));

@@ -273,7 +273,7 @@ TEST_F(MainFormTest, AKeyThatStaysKeepsItsNodeAndTheUserIsToldWhy) {
         return name == "Locked" || name == "Sealed" ? LONG(0xC0000022L) // STATUS_ACCESS_DENIED
                                                     : hooks.Previous().NtDeleteKey(key);
     };
-    const std::string reason = catalogue::SystemErrorText(ERROR_ACCESS_DENIED);
+    const std::string reason = ui::SystemErrorText(ERROR_ACCESS_DENIED);
     struct Case {
         TTreeNode* root;
         const char* caption;
@@ -322,7 +322,7 @@ TEST_F(MainFormTest, ABackupThatCannotBeWrittenKeepsTheEntryAsItWasAndTheUserIsT
     for (const std::string& says :
          {std::string("its backup could not be written, so nothing was deleted"),
           std::string(" Tool.reg.partial could not be written."),
-          catalogue::SystemErrorText(ERROR_DISK_FULL)})
+          ui::SystemErrorText(ERROR_DISK_FULL)})
         EXPECT_NE(seen.text.find(says), std::string::npos) << seen.text;
     EXPECT_EQ(Captions(Catalogue().UserRoot), std::vector<std::string>{"Precious Tool"});
     std::vector<std::wstring> changed = before.Differences(testsupport::DumpBothHives());
@@ -339,7 +339,7 @@ TEST_F(MainFormTest, FailureTextsNameWhatHappenedAndTheSystemsReason) {
     catalogue::TRemoval one, none, unknown;
     one.KeysDeleted = 1;
     one.Error = none.Error = ERROR_ACCESS_DENIED;
-    one.ErrorText = none.ErrorText = "Access denied.";
+    one.ReasonKnown = none.ReasonKnown = true; // the system's text: "Access denied."
     unknown.Error = 1234;
     EXPECT_EQ(ui::RemovalFailureText(removed), "");
     EXPECT_NE(ui::RemovalFailureText(one).find("only removed in part: 1 key below it"),
@@ -367,11 +367,12 @@ TEST_F(MainFormTest, FailureTextsNameWhatHappenedAndTheSystemsReason) {
     // about an invalid path.
     catalogue::TRemoval linked;
     linked.Error = catalogue::kErrorLinkAbove;
-    linked.ErrorText = catalogue::SystemErrorText(linked.Error);
+    linked.ReasonKnown = true;
+    const std::string linkedText = ui::SystemErrorText(linked.Error);
     const std::string link = ui::RemovalFailureText(linked);
     EXPECT_NE(link.find("a registry link was found among the keys above it"), std::string::npos);
     EXPECT_NE(link.find("nothing was deleted"), std::string::npos);
-    EXPECT_EQ(link.find(linked.ErrorText), std::string::npos) << link;
+    EXPECT_EQ(link.find(linkedText), std::string::npos) << link;
     catalogue::TRemoval replaced;
     replaced.Error = ERROR_KEY_DELETED;
     EXPECT_NE(ui::RemovalFailureText(replaced).find("another program deleted or replaced its key"),
