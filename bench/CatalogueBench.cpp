@@ -13,6 +13,7 @@
 #include "framework/Form.h"
 #include "framework/TreeView.h"
 #include "tests/support/TestPrefix.h"
+#include "ui/CatalogueTree.h"
 
 #include <windows.h>
 
@@ -109,7 +110,7 @@ Result Measure(int entries, int rounds) {
         floors.push_back(Seconds(t1 - t0));
 
         framework::TStandaloneForm<TBenchForm> form;
-        catalogue::TCatalogue catalogue(*form.Tree);
+        ui::TTreeCatalogue catalogue(*form.Tree);
         auto t2 = std::chrono::steady_clock::now();
         catalogue.BuildCatalogue();
         auto t3 = std::chrono::steady_clock::now();

@@ -12,12 +12,13 @@
 #include "bench/Benchmarks.h"
 #include "catalogue/Backup.h"
 #include "catalogue/Catalogue.h"
-#include "ui/RemovalText.h"
 #include "catalogue/Registry.h"
 #include "framework/Form.h"
 #include "framework/TreeView.h"
 #include "tests/support/BackupSandbox.h"
 #include "tests/support/TestPrefix.h"
+#include "ui/CatalogueTree.h"
+#include "ui/RemovalText.h"
 
 #include <windows.h>
 
@@ -110,11 +111,11 @@ void MeasureRemoval() {
 
         Seed();
         framework::TStandaloneForm<TBenchForm> form;
-        catalogue::TCatalogue catalogue(*form.Tree);
+        ui::TTreeCatalogue catalogue(*form.Tree);
         catalogue.BuildCatalogue();
         framework::TTreeNode* node = nullptr;
-        for (framework::TTreeNode* child : catalogue.UserRoot->Children())
-            if (catalogue.UserKeyNames[child->Data()] == kEntry)
+        for (framework::TTreeNode* child : catalogue.UserRoot()->Children())
+            if (catalogue.KeyNames(catalogue::TEntryScope::User)[child->Data()] == kEntry)
                 node = child;
         if (!node) {
             std::printf("removal: WRONG RESULT: the seeded entry is not listed\n");

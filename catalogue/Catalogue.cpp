@@ -43,7 +43,7 @@ void TCatalogue::BuildCatalogue() {
         throw;
     }
     tree_.EndUpdate();
-    tree_.SetSelected(SystemRoot);
+    tree_.Select(SystemRoot);
 }
 
 void TCatalogue::LoadScope(bool currentUser) {
@@ -55,13 +55,13 @@ void TCatalogue::LoadScope(bool currentUser) {
         LoadView(TEntryScope::System);
         LoadView(TEntryScope::System32);
     }
-    if (framework::TTreeNode* root = currentUser ? UserRoot : SystemRoot)
-        root->Expand();
+    if (Node root = currentUser ? UserRoot : SystemRoot)
+        tree_.Expand(root);
 }
 
 void TCatalogue::LoadView(TEntryScope scope) {
     TKeyNames& list = ListOf(scope);
-    framework::TTreeNode* parent = RootOf(scope);
+    const Node parent = RootOf(scope);
     TRegistry registry;
     try {
         registry.SelectRoot(RootKeyOf(scope));
@@ -91,11 +91,8 @@ void TCatalogue::LoadView(TEntryScope scope) {
                 // and its read: that entry alone gets no node. One broken entry must not hide the
                 // entries after it from the tool meant to clean the list.
             }
-            if (!text.empty()) {
-                framework::TTreeNode* node = tree_.AddChild(parent, text, 1, 1);
-                node->SetData(i);
-                node->SetGroup(static_cast<int>(scope));
-            }
+            if (!text.empty())
+                tree_.AddEntry(parent, text, i, static_cast<int>(scope));
             entries.ClosePath();
         }
     } catch (...) {
@@ -104,15 +101,16 @@ void TCatalogue::LoadView(TEntryScope scope) {
     }
 }
 
-std::optional<TEntryScope> TCatalogue::ScopeOf(const framework::TTreeNode& node) const noexcept {
-    const framework::TTreeNode* parent = node.Parent();
+std::optional<TEntryScope> TCatalogue::ScopeOf(Node node) const noexcept {
+    const Node parent = node ? tree_.ParentOf(node) : nullptr;
     if (!parent)
         return std::nullopt;
     if (parent == UserRoot)
         return TEntryScope::User;
     if (parent == SystemRoot)
-        return node.Group() == static_cast<int>(TEntryScope::System32) ? TEntryScope::System32
-                                                                       : TEntryScope::System;
+        return tree_.GroupOf(node) == static_cast<int>(TEntryScope::System32)
+                   ? TEntryScope::System32
+                   : TEntryScope::System;
     return std::nullopt;
 }
 
@@ -129,16 +127,16 @@ TKeyNames& TCatalogue::ListOf(TEntryScope scope) noexcept {
     return SystemKeyNames;
 }
 
-framework::TTreeNode* TCatalogue::RootOf(TEntryScope scope) const noexcept {
+TCatalogue::Node TCatalogue::RootOf(TEntryScope scope) const noexcept {
     return scope == TEntryScope::User ? UserRoot : SystemRoot;
 }
 
-TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
+TRemoval TCatalogue::RemoveEntry(Node node) noexcept {
     TRemoval removal;
     try {
         const std::optional<TEntryScope> scope = ScopeOf(node);
         const TKeyNames* list = scope ? &ListOf(*scope) : nullptr;
-        const int position = node.Data();
+        const int position = list ? tree_.PositionOf(node) : -1;
         std::optional<std::string> path;
         if (list && position >= 0 && position < list->Count())
             path = EntryPath((*list)[position]);
@@ -151,8 +149,8 @@ TRemoval TCatalogue::RemoveEntry(const framework::TTreeNode& node) noexcept {
         // gave it.
         SYSTEMTIME now{};
         ::GetLocalTime(&now);
-        const TBackup backup =
-            BackUpEntry(*scope, list->Name(position).Wide, WideFrom(node.Text(), CP_ACP), now);
+        const TBackup backup = BackUpEntry(*scope, list->Name(position).Wide,
+                                           WideFrom(tree_.CaptionOf(node), CP_ACP), now);
         if (backup.Error == kErrorLinkAbove) {
             // Nothing was read, nor would anything be deleted: the path leads into another tree.
             removal.Error = kErrorLinkAbove;

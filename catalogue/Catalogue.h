@@ -5,16 +5,17 @@
 //   TRemoval     the outcome of removing one entry, as codes: its backup, or the system's reason
 //                when it stayed (ui/RemovalText.h makes the texts that tell the user)
 //   TCatalogue   builds, once, the key-name lists (every subkey name of each Uninstall key, in
-//                enumeration order) and the tree: the roots "Entire System" and "Current User",
-//                and below them one node per subkey with a non-empty "DisplayName", whose data is
-//                the subkey's position in its scope's list. "Entire System" holds the 64-bit
-//                view's entries, then the 32-bit view's. Removes the key of one entry node.
+//                enumeration order) and the tree (reached through TEntryTree, catalogue/
+//                EntryTree.h): the roots "Entire System" and "Current User", and below them one
+//                node per subkey with a non-empty "DisplayName", which keeps the subkey's position
+//                in its scope's list. "Entire System" holds the 64-bit view's entries, then the
+//                32-bit view's. Removes the key of one entry node.
 #pragma once
 
 #include "catalogue/Backup.h"
 #include "catalogue/EntryScope.h"
+#include "catalogue/EntryTree.h"
 #include "catalogue/KeyWalker.h"
-#include "framework/TreeView.h"
 
 #include <windows.h>
 
@@ -56,7 +57,9 @@ struct TRemoval {
 
 class TCatalogue {
 public:
-    explicit TCatalogue(framework::TTreeView& tree) : tree_(tree) {}
+    using Node = TEntryTree::Node;
+
+    explicit TCatalogue(TEntryTree& tree) : tree_(tree) {}
 
     /// Builds the lists, the roots and the entries, and selects SystemRoot. Call once.
     void BuildCatalogue();
@@ -64,21 +67,21 @@ public:
     /// each as a scope of its own; then expands the root.
     void LoadScope(bool currentUser);
 
-    /// The scope of an entry node, or nothing for a root or a node of another tree.
-    std::optional<TEntryScope> ScopeOf(const framework::TTreeNode& node) const noexcept;
+    /// The scope of an entry node, or nothing for a root, a node of another tree, or nullptr.
+    std::optional<TEntryScope> ScopeOf(Node node) const noexcept;
     /// The key-name list of a scope.
     const TKeyNames& KeyNames(TEntryScope scope) const noexcept;
 
     /// Writes the backup of the entry node's key tree (catalogue/Backup.h, named from the node's
-    /// text and the local time), then deletes the key with every key below it, children first,
-    /// in the node's scope and view, taking the key name at the node's position in its scope's
-    /// list. When the backup cannot be written completely nothing is deleted (NotBackedUp). Nothing
-    /// outside that key is touched: a registry link inside it is deleted as the link. Nothing
-    /// is deleted that the backup does not hold: a key that changed after the backup read it is
-    /// neither entered nor deleted (kErrorKeyChanged) and keeps the keys above it. A backup
-    /// is deleted again when the deletion deleted nothing. The node is left to the caller. Never
-    /// raises; a node that is not an entry gives StillListed.
-    TRemoval RemoveEntry(const framework::TTreeNode& node) noexcept;
+    /// caption and the local time), then deletes the key with every key below it, children
+    /// first, in the node's scope and view, taking the key name at the node's position in its
+    /// scope's list. When the backup cannot be written completely nothing is deleted
+    /// (NotBackedUp). Nothing outside that key is touched: a registry link inside it is deleted as
+    /// the link. Nothing is deleted that the backup does not hold: a key that changed after the
+    /// backup read it is neither entered nor deleted (kErrorKeyChanged) and keeps the keys above
+    /// it. A backup is deleted again when the deletion deleted nothing. The node is left to the
+    /// caller. Never raises; a node that is not an entry gives StillListed.
+    TRemoval RemoveEntry(Node node) noexcept;
 
     /// HKEY_LOCAL_MACHINE, 64-bit view.
     TKeyNames SystemKeyNames;
@@ -86,17 +89,17 @@ public:
     TKeyNames SystemKeyNames32;
     /// HKEY_CURRENT_USER.
     TKeyNames UserKeyNames;
-    framework::TTreeNode* SystemRoot = nullptr;
-    framework::TTreeNode* UserRoot = nullptr;
+    Node SystemRoot = nullptr;
+    Node UserRoot = nullptr;
 
 private:
     /// Reads one scope into its list and under its root. Any failure ends that scope's load
     /// silently and leaves the other scopes alone.
     void LoadView(TEntryScope scope);
     TKeyNames& ListOf(TEntryScope scope) noexcept;
-    framework::TTreeNode* RootOf(TEntryScope scope) const noexcept;
+    Node RootOf(TEntryScope scope) const noexcept;
 
-    framework::TTreeView& tree_;
+    TEntryTree& tree_;
 };
 
 } // namespace catalogue

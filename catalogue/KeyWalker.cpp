@@ -1,7 +1,7 @@
 // KeyWalker.cpp - opening keys as themselves, telling links, querying, enumerating and walking.
 #include "catalogue/KeyWalker.h"
 
-#include "catalogue/Registry.h"
+#include "catalogue/Errors.h"
 
 #include <algorithm>
 

@@ -13,6 +13,7 @@
 // goes through CurrentRegistryApi() (catalogue/RegistryApi.h).
 #pragma once
 
+#include "catalogue/Errors.h"
 #include "catalogue/KeyWalker.h"
 #include "catalogue/RegistryApi.h"
 #include "framework/Exceptions.h"
@@ -44,18 +45,6 @@ bool HoldsSeparator(const std::string& name);
 
 /// Maps a registry type (REG_SZ, REG_DWORD, ...) to its kind; unknown types give Other.
 RegValueKind KindOfRegType(DWORD type) noexcept;
-
-/// The catalogue's own error codes, with the customer bit set (bit 29), so that no code of the
-/// system can be taken for one of them.
-inline constexpr LSTATUS kCatalogueErrorBase = 0x20000000;
-
-/// The refusal of a key that changed after it was read: a value or subkey was added, removed or
-/// rewritten since (the backup was written before the deletion, so the backup would not hold it).
-inline constexpr LSTATUS kErrorKeyChanged = kCatalogueErrorBase | 1;
-
-/// The refusal of a deletion that met a registry link among the keys above the one to delete: the
-/// path would lead into another tree, so nothing was deleted.
-inline constexpr LSTATUS kErrorLinkAbove = kCatalogueErrorBase | 2;
 
 /// One value of a key, exactly as it was read.
 struct TValueRecord {

@@ -1,6 +1,5 @@
 #include "ui/MainFormUnit.h"
 
-#include "catalogue/Registry.h"
 #include "framework/Application.h"
 #include "ui/ShellOpen.h"
 #include "ui/WarningFormUnit.h"
@@ -27,15 +26,15 @@ TMainForm::TMainForm() : TForm("TMainForm") {
 }
 
 void TMainForm::FormCreate(framework::TObject*) {
-    catalogue_ = std::make_unique<catalogue::TCatalogue>(*TreeView);
+    catalogue_ = std::make_unique<TTreeCatalogue>(*TreeView);
     catalogue_->BuildCatalogue();
 }
 
 void TMainForm::TreeViewChange(framework::TObject*, framework::TTreeNode*) {
     RemoveButton->SetEnabled(false);
     framework::TTreeNode* selected = TreeView->Selected();
-    if (!selected || !catalogue_ || selected == catalogue_->UserRoot ||
-        selected == catalogue_->SystemRoot)
+    if (!selected || !catalogue_ || selected == catalogue_->UserRoot() ||
+        selected == catalogue_->SystemRoot())
         return;
     RemoveButton->SetEnabled(true);
 }

@@ -8,13 +8,13 @@
 //              node; an entry whose key stays is kept and the user is told why.
 #pragma once
 
-#include "catalogue/Catalogue.h"
 #include "controls/cxButtons.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
 #include "framework/ImageList.h"
 #include "framework/StdCtrls.h"
 #include "framework/TreeView.h"
+#include "ui/CatalogueTree.h"
 #include "ui/RemovalText.h"
 
 #include <memory>
@@ -37,7 +37,7 @@ public:
     framework::TImageList* ImageList1 = nullptr;
 
     /// The key-name lists and the roots of the tree.
-    catalogue::TCatalogue& Catalogue() noexcept { return *catalogue_; }
+    TTreeCatalogue& Catalogue() noexcept { return *catalogue_; }
 
     void FormCreate(framework::TObject* sender);
     /// Enables Remove exactly while an entry node is selected.
@@ -56,7 +56,7 @@ public:
     void Image1Click(framework::TObject* sender);
 
 private:
-    std::unique_ptr<catalogue::TCatalogue> catalogue_;
+    std::unique_ptr<TTreeCatalogue> catalogue_;
 };
 
 /// The main window of the running program.

@@ -1,7 +1,7 @@
 // RemovalText.cpp - the messages of a removal, from the catalogue's codes.
 #include "ui/RemovalText.h"
 
-#include "catalogue/Registry.h"
+#include "catalogue/Errors.h"
 
 namespace ui {
 

@@ -12,8 +12,8 @@
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/RegistrySandbox.h"
 #include "tests/support/TestCatalogue.h"
-#include "ui/RemovalText.h"
 #include "tests/support/UninstallSandbox.h"
+#include "ui/RemovalText.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@
 namespace {
 
 using namespace std::string_literals;
-using catalogue::TCatalogue;
+using TCatalogue = ui::TTreeCatalogue;
 using catalogue::TEntryScope;
 using catalogue::TRemoval;
 using framework::TTreeNode;

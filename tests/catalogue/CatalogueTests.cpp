@@ -7,6 +7,7 @@
 #include "tests/support/RegistrySandbox.h"
 #include "tests/support/TestForm.h"
 #include "tests/support/UninstallSandbox.h"
+#include "ui/CatalogueTree.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@
 
 namespace {
 
-using catalogue::TCatalogue;
+using TCatalogue = ui::TTreeCatalogue;
 using framework::TTreeNode;
 using testsupport::Scope;
 
@@ -63,17 +64,17 @@ TEST_F(CatalogueTest, EmptyScopesStillGiveBothRootsInOrderWithEntireSystemSelect
     TCatalogue& c = Build();
     auto roots = form->Tree->Roots();
     ASSERT_EQ(roots.size(), 2u);
-    EXPECT_EQ(roots[0], c.SystemRoot);
-    EXPECT_EQ(roots[1], c.UserRoot);
-    EXPECT_EQ(c.SystemRoot->Text(), "Entire System");
-    EXPECT_EQ(c.UserRoot->Text(), "Current User");
-    EXPECT_TRUE(c.SystemRoot->Children().empty());
-    EXPECT_TRUE(c.UserRoot->Children().empty());
-    EXPECT_EQ(form->Tree->Selected(), c.SystemRoot);
+    EXPECT_EQ(roots[0], c.SystemRoot());
+    EXPECT_EQ(roots[1], c.UserRoot());
+    EXPECT_EQ(c.SystemRoot()->Text(), "Entire System");
+    EXPECT_EQ(c.UserRoot()->Text(), "Current User");
+    EXPECT_TRUE(c.SystemRoot()->Children().empty());
+    EXPECT_TRUE(c.UserRoot()->Children().empty());
+    EXPECT_EQ(form->Tree->Selected(), c.SystemRoot());
     ASSERT_FALSE(form->changes.empty()) << "selecting the root is a change of selection";
-    EXPECT_EQ(form->changes.back(), c.SystemRoot);
-    EXPECT_EQ(c.SystemRoot->Data(), 0);
-    EXPECT_EQ(c.SystemRoot->ImageIndex(), 0);
+    EXPECT_EQ(form->changes.back(), c.SystemRoot());
+    EXPECT_EQ(c.SystemRoot()->Data(), 0);
+    EXPECT_EQ(c.SystemRoot()->ImageIndex(), 0);
 }
 
 TEST_F(CatalogueTest, EntriesWithoutACaptionKeepTheirPositionAndGetNoNode) {
@@ -83,19 +84,19 @@ TEST_F(CatalogueTest, EntriesWithoutACaptionKeepTheirPositionAndGetNoNode) {
     sandbox.AddEntry(Scope::Machine, "D-fourth", "Fourth Program");
     sandbox.AddEntry(Scope::User, "Z-user", "User Program");
     TCatalogue& c = Build();
-    EXPECT_EQ(Names(c.SystemKeyNames),
+    EXPECT_EQ(Names(c.KeyNames(catalogue::TEntryScope::System)),
               (std::vector<std::string>{"A-first", "B-nameless", "C-empty", "D-fourth"}));
-    EXPECT_EQ(Captions(c.SystemRoot),
+    EXPECT_EQ(Captions(c.SystemRoot()),
               (std::vector<std::string>{"First Program", "Fourth Program"}));
-    EXPECT_EQ(Positions(c.SystemRoot), (std::vector<int>{0, 3})) << "positions, not node counts";
-    EXPECT_EQ(Captions(c.UserRoot), std::vector<std::string>{"User Program"});
-    EXPECT_EQ(Positions(c.UserRoot), std::vector<int>{0});
-    for (TTreeNode* n : c.SystemRoot->Children()) {
+    EXPECT_EQ(Positions(c.SystemRoot()), (std::vector<int>{0, 3})) << "positions, not node counts";
+    EXPECT_EQ(Captions(c.UserRoot()), std::vector<std::string>{"User Program"});
+    EXPECT_EQ(Positions(c.UserRoot()), std::vector<int>{0});
+    for (TTreeNode* n : c.SystemRoot()->Children()) {
         EXPECT_EQ(n->ImageIndex(), 1);
         EXPECT_EQ(n->SelectedIndex(), 1);
     }
-    EXPECT_TRUE(c.SystemRoot->Expanded());
-    EXPECT_TRUE(c.UserRoot->Expanded());
+    EXPECT_TRUE(c.SystemRoot()->Expanded());
+    EXPECT_TRUE(c.UserRoot()->Expanded());
 }
 
 // One broken or hostile installer must not hide the entries listed after its own: an entry
@@ -113,12 +114,13 @@ TEST_F(CatalogueTest, ACaptionOfAnotherTypeSkipsThatEntryAlone) {
         fresh.AddEntry(Scope::User, "U1", "User One");
         fresh.AddEntry(Scope::User, "U2", "User Two");
         TCatalogue& c = Build();
-        EXPECT_EQ(Captions(c.SystemRoot), (std::vector<std::string>{"Kept", "Listed after it"}));
-        EXPECT_EQ(Positions(c.SystemRoot), (std::vector<int>{0, 2}));
-        EXPECT_EQ(c.SystemKeyNames.Count(), 3) << "the list still holds every name";
-        EXPECT_TRUE(c.SystemRoot->Expanded());
-        EXPECT_EQ(Captions(c.UserRoot), (std::vector<std::string>{"User One", "User Two"}));
-        EXPECT_EQ(form->Tree->Selected(), c.SystemRoot);
+        EXPECT_EQ(Captions(c.SystemRoot()), (std::vector<std::string>{"Kept", "Listed after it"}));
+        EXPECT_EQ(Positions(c.SystemRoot()), (std::vector<int>{0, 2}));
+        EXPECT_EQ(c.KeyNames(catalogue::TEntryScope::System).Count(), 3)
+            << "the list still holds every name";
+        EXPECT_TRUE(c.SystemRoot()->Expanded());
+        EXPECT_EQ(Captions(c.UserRoot()), (std::vector<std::string>{"User One", "User Two"}));
+        EXPECT_EQ(form->Tree->Selected(), c.SystemRoot());
     }
 }
 
@@ -137,15 +139,15 @@ TEST_F(CatalogueTest, CaptionsAreShownExactlyAsStored) {
     // A name of the registry's maximum length is listed at its position too.
     sandbox.AddEntry(Scope::Machine, std::string(255, 'm'), "Longest name");
     TCatalogue& c = Build();
-    EXPECT_EQ(Captions(c.SystemRoot),
+    EXPECT_EQ(Captions(c.SystemRoot()),
               (std::vector<std::string>{"Same Name", "Same Name", expand, "Before",
                                         "Caf\xC3\xA9 \xC3\x89"
                                         "diteur \xC2\xA9 2024",
                                         longCaption, "Longest name"}));
-    EXPECT_EQ(Positions(c.SystemRoot), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(c.SystemKeyNames[4], "E \xC3\x89t\xC3\xA9");
-    EXPECT_EQ(c.SystemKeyNames[5], std::string(200, 'k'));
-    EXPECT_EQ(c.SystemKeyNames[6], std::string(255, 'm'));
+    EXPECT_EQ(Positions(c.SystemRoot()), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(c.KeyNames(catalogue::TEntryScope::System)[4], "E \xC3\x89t\xC3\xA9");
+    EXPECT_EQ(c.KeyNames(catalogue::TEntryScope::System)[5], std::string(200, 'k'));
+    EXPECT_EQ(c.KeyNames(catalogue::TEntryScope::System)[6], std::string(255, 'm'));
 }
 
 TEST_F(CatalogueTest, AnUnopenableUninstallKeyLeavesItsScopeEmptyAndTheOtherLoads) {
@@ -159,9 +161,9 @@ TEST_F(CatalogueTest, AnUnopenableUninstallKeyLeavesItsScopeEmptyAndTheOtherLoad
         return hooks.Previous().OpenKeyEx(base, path, options, access, out);
     };
     TCatalogue& c = Build();
-    EXPECT_EQ(c.SystemKeyNames.Count(), 0);
-    EXPECT_TRUE(c.SystemRoot->Children().empty());
-    EXPECT_EQ(Captions(c.UserRoot), std::vector<std::string>{"User Program"});
+    EXPECT_EQ(c.KeyNames(catalogue::TEntryScope::System).Count(), 0);
+    EXPECT_TRUE(c.SystemRoot()->Children().empty());
+    EXPECT_EQ(Captions(c.UserRoot()), std::vector<std::string>{"User Program"});
     EXPECT_EQ(hooks.StillOpen(), 0u);
 
     testsupport::UninstallSandbox noKeys;
@@ -170,7 +172,7 @@ TEST_F(CatalogueTest, AnUnopenableUninstallKeyLeavesItsScopeEmptyAndTheOtherLoad
     form = std::make_unique<testsupport::TTestForm>();
     TCatalogue& missing = Build();
     EXPECT_EQ(form->Tree->Count(), 2) << "missing keys: only the roots";
-    EXPECT_EQ(missing.UserKeyNames.Count(), 0);
+    EXPECT_EQ(missing.KeyNames(catalogue::TEntryScope::User).Count(), 0);
 }
 
 TEST_F(CatalogueTest, AnEntryThatVanishesOrCannotBeOpenedIsSkipped) {
@@ -184,8 +186,8 @@ TEST_F(CatalogueTest, AnEntryThatVanishesOrCannotBeOpenedIsSkipped) {
         return hooks.Previous().OpenKeyEx(base, path, options, access, out);
     };
     TCatalogue& c = Build();
-    EXPECT_EQ(Captions(c.UserRoot), (std::vector<std::string>{"First", "Third"}));
-    EXPECT_EQ(Positions(c.UserRoot), (std::vector<int>{0, 2}));
+    EXPECT_EQ(Captions(c.UserRoot()), (std::vector<std::string>{"First", "Third"}));
+    EXPECT_EQ(Positions(c.UserRoot()), (std::vector<int>{0, 2}));
     EXPECT_EQ(hooks.StillOpen(), 0u);
 }
 
@@ -216,8 +218,8 @@ TEST_F(CatalogueTest, AReadThatFailsSkipsItsEntryAndAnyOtherFailureEndsTheScope)
             return hooks.Previous().QueryValueEx(key, name, reserved, type, data, size);
         };
         TCatalogue& cat = Build();
-        EXPECT_EQ(Captions(cat.SystemRoot), c.listed);
-        EXPECT_EQ(Captions(cat.UserRoot), std::vector<std::string>{"User Program"});
+        EXPECT_EQ(Captions(cat.SystemRoot()), c.listed);
+        EXPECT_EQ(Captions(cat.UserRoot()), std::vector<std::string>{"User Program"});
         EXPECT_EQ(hooks.StillOpen(), 0u) << "every key is closed, the load interrupted or not";
     }
 }
@@ -238,9 +240,10 @@ TEST_F(CatalogueTest, AFailedEnumerationStepNeverNamesTheUninstallKeyItself) {
         return hooks.Previous().EnumKeyEx(key, index, name, length, reserved, cls, clsLength, time);
     };
     TCatalogue& c = Build();
-    EXPECT_EQ(Names(c.UserKeyNames), (std::vector<std::string>{"A", "", "C"}));
-    EXPECT_EQ(Captions(c.UserRoot), (std::vector<std::string>{"First", "Third"}));
-    EXPECT_EQ(Positions(c.UserRoot), (std::vector<int>{0, 2}));
+    EXPECT_EQ(Names(c.KeyNames(catalogue::TEntryScope::User)),
+              (std::vector<std::string>{"A", "", "C"}));
+    EXPECT_EQ(Captions(c.UserRoot()), (std::vector<std::string>{"First", "Third"}));
+    EXPECT_EQ(Positions(c.UserRoot()), (std::vector<int>{0, 2}));
 }
 
 TEST_F(CatalogueTest, EntireSystemListsThe64BitViewThenThe32BitViewEachInRegistryOrder) {
@@ -258,19 +261,21 @@ TEST_F(CatalogueTest, EntireSystemListsThe64BitViewThenThe32BitViewEachInRegistr
         return hooks.Previous().OpenKeyEx(base, path, options, access, out);
     };
     TCatalogue& c = Build();
-    EXPECT_EQ(Names(c.SystemKeyNames), (std::vector<std::string>{"Native", "Shared"}));
-    EXPECT_EQ(Names(c.SystemKeyNames32), (std::vector<std::string>{"Legacy", "Shared"}));
-    EXPECT_EQ(Captions(c.SystemRoot), (std::vector<std::string>{"Native Tool", "64-bit Tool",
-                                                                "Legacy Tool", "32-bit Tool"}));
-    EXPECT_EQ(Positions(c.SystemRoot), (std::vector<int>{0, 1, 0, 1}));
+    EXPECT_EQ(Names(c.KeyNames(catalogue::TEntryScope::System)),
+              (std::vector<std::string>{"Native", "Shared"}));
+    EXPECT_EQ(Names(c.KeyNames(catalogue::TEntryScope::System32)),
+              (std::vector<std::string>{"Legacy", "Shared"}));
+    EXPECT_EQ(Captions(c.SystemRoot()), (std::vector<std::string>{"Native Tool", "64-bit Tool",
+                                                                  "Legacy Tool", "32-bit Tool"}));
+    EXPECT_EQ(Positions(c.SystemRoot()), (std::vector<int>{0, 1, 0, 1}));
     std::vector<catalogue::TEntryScope> scopes;
-    for (TTreeNode* n : c.SystemRoot->Children())
+    for (TTreeNode* n : c.SystemRoot()->Children())
         scopes.push_back(*c.ScopeOf(*n));
     using catalogue::TEntryScope;
     EXPECT_EQ(scopes, (std::vector<TEntryScope>{TEntryScope::System, TEntryScope::System,
                                                 TEntryScope::System32, TEntryScope::System32}));
-    EXPECT_EQ(c.ScopeOf(*c.UserRoot->Children().at(0)), TEntryScope::User);
-    EXPECT_EQ(c.ScopeOf(*c.SystemRoot), std::nullopt);
+    EXPECT_EQ(c.ScopeOf(*c.UserRoot()->Children().at(0)), TEntryScope::User);
+    EXPECT_EQ(c.ScopeOf(*c.SystemRoot()), std::nullopt);
     // Every open names its view: 3 + 3 for the machine's views, 2 for the user's hive.
     const std::vector<std::pair<HKEY, REGSAM>> expected = {{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
                                                            {nullptr, KEY_WOW64_64KEY},
@@ -317,7 +322,7 @@ TEST_F(CatalogueTest, AnAbandonedViewLeavesTheOtherViewLoading) {
             broken == Scope::Machine
                 ? std::vector<std::string>{"Broken First", "Other First", "Other Second"}
                 : std::vector<std::string>{"Other First", "Other Second", "Broken First"};
-        EXPECT_EQ(Captions(c.SystemRoot), expected);
+        EXPECT_EQ(Captions(c.SystemRoot()), expected);
     }
 }
 
@@ -367,15 +372,16 @@ TEST_F(CatalogueTest, ANameTheCodePageCannotHoldGetsNoNodeAndNeverNamesAnotherKe
         }
         form = std::make_unique<testsupport::TTestForm>();
         TCatalogue& c = Build();
-        auto captions = Captions(c.UserRoot);
+        auto captions = Captions(c.UserRoot());
         std::sort(captions.begin(), captions.end());
         EXPECT_EQ(captions, test.captions);
         // Each node's name is exactly its own key's: the caption read through it is its own.
-        for (TTreeNode* n : c.UserRoot->Children()) {
-            const std::string name = c.UserKeyNames[n->Data()];
+        for (TTreeNode* n : c.UserRoot()->Children()) {
+            const std::string name = c.KeyNames(catalogue::TEntryScope::User)[n->Data()];
             EXPECT_EQ(n->Text() == "Decoy Question", name == "Prog?") << name;
         }
-        EXPECT_EQ(c.UserKeyNames.Count(), 5) << "every key keeps its position";
+        EXPECT_EQ(c.KeyNames(catalogue::TEntryScope::User).Count(), 5)
+            << "every key keeps its position";
     }
 }
 
@@ -398,9 +404,9 @@ TEST_F(CatalogueTest, AnyFailureInsideAScopeLoadIsContained) {
                                              security, written);
     };
     TCatalogue& c = Build();
-    EXPECT_EQ(Captions(c.SystemRoot), std::vector<std::string>{"Legacy Program"});
-    EXPECT_EQ(Captions(c.UserRoot), std::vector<std::string>{"User Program"});
-    EXPECT_EQ(form->Tree->Selected(), c.SystemRoot);
+    EXPECT_EQ(Captions(c.SystemRoot()), std::vector<std::string>{"Legacy Program"});
+    EXPECT_EQ(Captions(c.UserRoot()), std::vector<std::string>{"User Program"});
+    EXPECT_EQ(form->Tree->Selected(), c.SystemRoot());
 }
 
 TEST_F(CatalogueTest, KeyNamesKeepTheRegistrysOrderNotByteOrder) {
@@ -425,12 +431,12 @@ TEST_F(CatalogueTest, KeyNamesKeepTheRegistrysOrderNotByteOrder) {
     }
     ASSERT_FALSE(std::is_sorted(enumerated.begin(), enumerated.end())) << "the case needs it";
     TCatalogue& c = Build();
-    EXPECT_EQ(Names(c.UserKeyNames), enumerated);
+    EXPECT_EQ(Names(c.KeyNames(catalogue::TEntryScope::User)), enumerated);
     const std::map<std::string, std::string> captionOf = {
         {"alpha", "Alpha"}, {"Beta", "Beta"}, {"_under", "Under"}, {"Zulu", "Zulu"}};
-    ASSERT_EQ(c.UserRoot->Children().size(), 4u);
-    for (TTreeNode* n : c.UserRoot->Children())
-        EXPECT_EQ(n->Text(), captionOf.at(c.UserKeyNames[n->Data()]));
+    ASSERT_EQ(c.UserRoot()->Children().size(), 4u);
+    for (TTreeNode* n : c.UserRoot()->Children())
+        EXPECT_EQ(n->Text(), captionOf.at(c.KeyNames(catalogue::TEntryScope::User)[n->Data()]));
 }
 
 TEST(EntryPath, RefusesNamesThatCannotBeOneKey) {

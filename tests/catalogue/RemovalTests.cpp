@@ -9,8 +9,8 @@
 #include "tests/support/BackupSandbox.h"
 #include "tests/support/RegistrySandbox.h"
 #include "tests/support/TestCatalogue.h"
-#include "ui/RemovalText.h"
 #include "tests/support/UninstallSandbox.h"
+#include "ui/RemovalText.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@
 
 namespace {
 
-using catalogue::TCatalogue;
+using TCatalogue = ui::TTreeCatalogue;
 using catalogue::TEntryScope;
 using catalogue::TRemoval;
 using framework::TTreeNode;
@@ -658,7 +658,7 @@ TEST_F(RemovalTest, EntriesWithNamesUpToTheRegistrysLimitAreListedBackedUpAndRem
 
 TEST_F(RemovalTest, ARootIsNoEntry) {
     Build();
-    const TRemoval removal = catalogue->RemoveEntry(*catalogue->UserRoot);
+    const TRemoval removal = catalogue->RemoveEntry(*catalogue->UserRoot());
     EXPECT_FALSE(removal.Removed());
     EXPECT_EQ(removal.KeysDeleted, 0);
     EXPECT_EQ(removal.Error, LSTATUS(ERROR_INVALID_PARAMETER));

@@ -22,8 +22,9 @@ TestCatalogue::TestCatalogue() : registered_(Registered()), catalogue_(*form_.Tr
 
 framework::TTreeNode* TestCatalogue::Node(catalogue::TEntryScope scope,
                                           const std::string& name) const {
-    const catalogue::TCatalogue& c = catalogue_;
-    framework::TTreeNode* root = scope == catalogue::TEntryScope::User ? c.UserRoot : c.SystemRoot;
+    const ui::TTreeCatalogue& c = catalogue_;
+    framework::TTreeNode* root =
+        scope == catalogue::TEntryScope::User ? c.UserRoot() : c.SystemRoot();
     for (framework::TTreeNode* n : root->Children())
         if (c.ScopeOf(*n) == scope && c.KeyNames(scope)[n->Data()] == name)
             return n;

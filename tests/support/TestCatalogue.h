@@ -4,6 +4,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "tests/support/TestForm.h"
+#include "ui/CatalogueTree.h"
 
 #include <string>
 
@@ -14,7 +15,7 @@ public:
     /// Builds the lists and the tree from the registry as it is now.
     TestCatalogue();
 
-    catalogue::TCatalogue& Catalogue() noexcept { return catalogue_; }
+    ui::TTreeCatalogue& Catalogue() noexcept { return catalogue_; }
     /// The node of the entry whose key name (UTF-8) is name in scope; null, and a test failure,
     /// when there is none.
     framework::TTreeNode* Node(catalogue::TEntryScope scope, const std::string& name) const;
@@ -22,7 +23,7 @@ public:
 private:
     bool registered_; // the classes the form's definition names, before the form is made
     TTestForm form_;
-    catalogue::TCatalogue catalogue_;
+    ui::TTreeCatalogue catalogue_;
 };
 
 } // namespace testsupport

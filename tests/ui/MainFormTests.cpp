@@ -79,7 +79,7 @@ protected:
         testsupport::ClickAt(testsupport::CentreOf(control.Handle()));
     }
 
-    catalogue::TCatalogue& Catalogue() { return MainForm->Catalogue(); }
+    ui::TTreeCatalogue& Catalogue() { return MainForm->Catalogue(); }
     TTreeNode* Entry(TTreeNode* root, const std::string& caption, int nth = 0) {
         for (TTreeNode* n : root->Children())
             if (n->Text() == caption && nth-- == 0)
@@ -174,7 +174,7 @@ TEST_F(MainFormTest, TheWindowHoldsWhatItsTablesSay) {
          exit = MainForm->cxButton2->Handle();
     EXPECT_EQ(::GetNextDlgTabItem(form, tree, FALSE), exit);
     EXPECT_EQ(::GetNextDlgTabItem(form, exit, FALSE), tree) << "Remove is disabled";
-    MainForm->TreeView->SetSelected(Catalogue().SystemRoot->Children().at(0));
+    MainForm->TreeView->SetSelected(Catalogue().SystemRoot()->Children().at(0));
     EXPECT_EQ(::GetNextDlgTabItem(form, exit, FALSE), remove);
     EXPECT_EQ(::GetNextDlgTabItem(form, remove, FALSE), tree);
 }
@@ -183,15 +183,15 @@ TEST_F(MainFormTest, RemoveIsEnabledExactlyWhileAnEntryIsSelectedAndNothingColla
     sandbox.AddEntry(Scope::Machine, "Tool", "Tool");
     sandbox.AddEntry(Scope::User, "Mine", "Mine");
     Start();
-    catalogue::TCatalogue& c = Catalogue();
-    EXPECT_EQ(MainForm->TreeView->Selected(), c.SystemRoot);
+    ui::TTreeCatalogue& c = Catalogue();
+    EXPECT_EQ(MainForm->TreeView->Selected(), c.SystemRoot());
     EXPECT_FALSE(MainForm->RemoveButton->Enabled()) << "at the first showing";
     struct Case {
         TTreeNode* select;
         bool enabled;
-    } cases[] = {{c.SystemRoot->Children()[0], true}, {c.UserRoot, false},
-                 {c.UserRoot->Children()[0], true},   {nullptr, false},
-                 {c.SystemRoot->Children()[0], true}, {c.SystemRoot, false}};
+    } cases[] = {{c.SystemRoot()->Children()[0], true}, {c.UserRoot(), false},
+                 {c.UserRoot()->Children()[0], true},   {nullptr, false},
+                 {c.SystemRoot()->Children()[0], true}, {c.SystemRoot(), false}};
     for (const Case& k : cases) {
         MainForm->TreeView->SetSelected(k.select);
         EXPECT_EQ(MainForm->RemoveButton->Enabled(), k.enabled)
@@ -199,10 +199,11 @@ TEST_F(MainFormTest, RemoveIsEnabledExactlyWhileAnEntryIsSelectedAndNothingColla
     }
     // Every way of asking refuses: a call, the control's own message, a real double click.
     HWND tree = MainForm->TreeView->Handle();
-    c.SystemRoot->Collapse();
-    ::SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(c.UserRoot->ItemId()));
+    c.SystemRoot()->Collapse();
+    ::SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE,
+                   reinterpret_cast<LPARAM>(c.UserRoot()->ItemId()));
     RECT item{};
-    const HTREEITEM userItem = c.UserRoot->ItemId();
+    const HTREEITEM userItem = c.UserRoot()->ItemId();
     std::memcpy(&item, &userItem, sizeof userItem); // the message takes the item in the rect
     ASSERT_TRUE(::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&item)));
     ::MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&item), 2);
@@ -210,8 +211,8 @@ TEST_F(MainFormTest, RemoveIsEnabledExactlyWhileAnEntryIsSelectedAndNothingColla
     testsupport::ClickAt(on);
     testsupport::ClickAt(on);
     Pump(300);
-    EXPECT_TRUE(c.SystemRoot->Expanded());
-    EXPECT_TRUE(c.UserRoot->Expanded());
+    EXPECT_TRUE(c.SystemRoot()->Expanded());
+    EXPECT_TRUE(c.UserRoot()->Expanded());
 }
 
 TEST_F(MainFormTest, NoAndTheCloseBoxChangeNothingAndYesRemovesTheSelectedKeyAndNode) {
@@ -220,7 +221,7 @@ TEST_F(MainFormTest, NoAndTheCloseBoxChangeNothingAndYesRemovesTheSelectedKeyAnd
     sandbox.AddEntry(Scope::User, "Twin B", "Same Name");
     sandbox.AddEntry(Scope::Machine, "Twin A", "Same Name");
     Start();
-    TTreeNode* user = Catalogue().UserRoot;
+    TTreeNode* user = Catalogue().UserRoot();
     const testsupport::RegistryDump before = testsupport::DumpBothHives();
     const auto uninstallChanges = [&] {
         std::vector<std::wstring> changed = before.Differences(testsupport::DumpBothHives());
@@ -279,8 +280,8 @@ TEST_F(MainFormTest, AKeyThatStaysKeepsItsNodeAndTheUserIsToldWhy) {
         const char* caption;
         const char* says;
     } cases[] = {
-        {Catalogue().SystemRoot, "Stubborn Tool", "only removed in part: 2 keys"},
-        {Catalogue().UserRoot, "Sealed Tool", "could not be removed"},
+        {Catalogue().SystemRoot(), "Stubborn Tool", "only removed in part: 2 keys"},
+        {Catalogue().UserRoot(), "Sealed Tool", "could not be removed"},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.caption);
@@ -313,7 +314,7 @@ TEST_F(MainFormTest, ABackupThatCannotBeWrittenKeepsTheEntryAsItWasAndTheUserIsT
     };
     const testsupport::RegistryDump before = testsupport::DumpBothHives();
     testsupport::MessageBoxWatcher watcher;
-    ASSERT_TRUE(Remove(Entry(Catalogue().UserRoot, "Precious Tool"), [&] { Yes(); }));
+    ASSERT_TRUE(Remove(Entry(Catalogue().UserRoot(), "Precious Tool"), [&] { Yes(); }));
     const testsupport::MessageBoxSeen seen = watcher.Wait();
     ASSERT_TRUE(seen.seen);
     EXPECT_EQ(seen.owner, MainForm->Handle());
@@ -324,7 +325,7 @@ TEST_F(MainFormTest, ABackupThatCannotBeWrittenKeepsTheEntryAsItWasAndTheUserIsT
           std::string(" Tool.reg.partial could not be written."),
           ui::SystemErrorText(ERROR_DISK_FULL)})
         EXPECT_NE(seen.text.find(says), std::string::npos) << seen.text;
-    EXPECT_EQ(Captions(Catalogue().UserRoot), std::vector<std::string>{"Precious Tool"});
+    EXPECT_EQ(Captions(Catalogue().UserRoot()), std::vector<std::string>{"Precious Tool"});
     std::vector<std::wstring> changed = before.Differences(testsupport::DumpBothHives());
     std::erase_if(changed, [](const std::wstring& p) {
         return p.find(L"\\CurrentVersion\\Uninstall") == std::wstring::npos;
