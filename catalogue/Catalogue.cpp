@@ -1,3 +1,4 @@
+// Catalogue.cpp - the key-name lists and entry nodes of both scopes, and the removal of one entry.
 #include "catalogue/Catalogue.h"
 
 #include "catalogue/Backup.h"
@@ -7,24 +8,6 @@
 #include <new>
 
 namespace catalogue {
-
-namespace {
-
-// UTF-16 from text of the code page (a caption); empty when the text is not valid in it.
-std::wstring WideFrom(const std::string& text, UINT codePage) {
-    if (text.empty())
-        return {};
-    const int count = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
-                                            static_cast<int>(text.size()), nullptr, 0);
-    if (count <= 0)
-        return {};
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
-                          static_cast<int>(text.size()), wide.data(), count);
-    return wide;
-}
-
-} // namespace
 
 void TCatalogue::BuildCatalogue() {
     UserKeyNames.Clear();
@@ -150,7 +133,7 @@ TRemoval TCatalogue::RemoveEntry(Node node) noexcept {
         SYSTEMTIME now{};
         ::GetLocalTime(&now);
         const TBackup backup = BackUpEntry(*scope, list->Name(position).Wide,
-                                           WideFrom(tree_.CaptionOf(node), CP_ACP), now);
+                                           WideFromCodePage(tree_.CaptionOf(node), CP_ACP), now);
         if (backup.Error == kErrorLinkAbove) {
             // Nothing was read, nor would anything be deleted: the path leads into another tree.
             removal.Error = kErrorLinkAbove;

@@ -23,19 +23,20 @@ uint32_t AnsiBytesPerChar() noexcept {
     return 1;
 }
 
-// The UTF-16 form of an ANSI name of the code page; empty when the name is not valid in it.
-std::wstring Decoded(UINT codePage, const std::string& name) {
-    const int count = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(),
-                                            static_cast<int>(name.size()), nullptr, 0);
+} // namespace
+
+std::wstring WideFromCodePage(const std::string& text, UINT codePage) {
+    if (text.empty())
+        return {};
+    const int count = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
+                                            static_cast<int>(text.size()), nullptr, 0);
     if (count <= 0)
         return {};
-    std::wstring decoded(static_cast<size_t>(count), L'\0');
-    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(),
-                          static_cast<int>(name.size()), decoded.data(), count);
-    return decoded;
+    std::wstring wide(static_cast<size_t>(count), L'\0');
+    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
+                          static_cast<int>(text.size()), wide.data(), count);
+    return wide;
 }
-
-} // namespace
 
 bool NamesSymbolicLinkValue(std::wstring_view name) noexcept {
     constexpr std::string_view link = kSymbolicLinkValue;
@@ -173,7 +174,7 @@ void TKeyWalker::NameAt(HKEY key, DWORD index, std::vector<char>& buffer, TKeyNa
         name.Wide.assign(wide, std::min<DWORD>(wideLength, kMaxKeyNameChars));
     if (name.AnsiStatus != ERROR_SUCCESS)
         return;
-    if (name.WideStatus != ERROR_SUCCESS || Decoded(codePage, ansi) != name.Wide) {
+    if (name.WideStatus != ERROR_SUCCESS || WideFromCodePage(ansi, codePage) != name.Wide) {
         name.AnsiStatus = ERROR_NO_UNICODE_TRANSLATION;
         return;
     }

@@ -4,6 +4,7 @@
 //
 // In this file:
 //   kSymbolicLinkValue  the value that holds a registry link's target
+//   WideFromCodePage    UTF-16 from text of a code page, which names and captions come in
 //   TKeyName            a subkey's name as the enumeration gave it: ANSI and exact UTF-16
 //   TKeyNames           the subkey names of one key in enumeration order, one a position
 //   TRegKeyInfo         counts and lengths of one key, as the registry reports them
@@ -32,6 +33,9 @@ namespace catalogue {
 /// The value that holds a registry symbolic link's target, in a key created with
 /// REG_OPTION_CREATE_LINK.
 inline constexpr char kSymbolicLinkValue[] = "SymbolicLinkValue";
+
+/// UTF-16 from text of the code page; empty when the text is not valid in it.
+std::wstring WideFromCodePage(const std::string& text, UINT codePage);
 
 /// Whether a value name is kSymbolicLinkValue (the registry compares names without case).
 bool NamesSymbolicLinkValue(std::wstring_view name) noexcept;
