@@ -219,9 +219,7 @@ public:
         if (key.InfoStatus != ERROR_SUCCESS)
             return Fail(key.InfoStatus, Step::KeyNotRead, path);
         TKeyState& state = states_[key.Relative];
-        state.NumSubKeys = key.Info.NumSubKeys;
-        state.NumValues = key.Info.NumValues;
-        state.FileTime = key.Info.FileTime;
+        state = TKeyState::CountsAndTimeOf(key.Info);
         std::wstring& text = writer_.Text();
         text += L"\r\n[";
         text += path;
@@ -251,11 +249,7 @@ public:
         TRegKeyInfo after;
         if (const LSTATUS status = walker_.Query(key.Key, after); status != ERROR_SUCCESS)
             return Fail(status, Step::KeyNotRead, PathOf(key));
-        TKeyState now;
-        now.NumSubKeys = after.NumSubKeys;
-        now.NumValues = after.NumValues;
-        now.FileTime = after.FileTime;
-        if (!now.SameCountsAndTime(states_[key.Relative]))
+        if (!TKeyState::CountsAndTimeOf(after).SameCountsAndTime(states_[key.Relative]))
             return Changed(PathOf(key));
         return Next::Go;
     }

@@ -309,11 +309,7 @@ private:
 
     // Whether info has the counts and time of the record; refuses the key when not.
     bool AsRecorded(const TRegKeyInfo& info, const TKeyState& record) {
-        TKeyState now;
-        now.NumSubKeys = info.NumSubKeys;
-        now.NumValues = info.NumValues;
-        now.FileTime = info.FileTime;
-        if (now.SameCountsAndTime(record))
+        if (TKeyState::CountsAndTimeOf(info).SameCountsAndTime(record))
             return true;
         Refuse(kErrorKeyChanged);
         return false;

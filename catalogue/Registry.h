@@ -65,6 +65,15 @@ struct TKeyState {
     FILETIME FileTime{};
     std::vector<TValueRecord> Values;
 
+    /// The counts and the last-write time of a key as queried, without its values.
+    static TKeyState CountsAndTimeOf(const TRegKeyInfo& info) noexcept {
+        TKeyState state;
+        state.NumSubKeys = info.NumSubKeys;
+        state.NumValues = info.NumValues;
+        state.FileTime = info.FileTime;
+        return state;
+    }
+
     /// Whether the counts and the last-write time are those of other (the values aside).
     bool SameCountsAndTime(const TKeyState& other) const noexcept {
         return NumSubKeys == other.NumSubKeys && NumValues == other.NumValues &&
