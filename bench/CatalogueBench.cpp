@@ -7,6 +7,7 @@
 // query the size of "DisplayName", read it and close it. Runs alternate, and the fastest run of
 // each is kept: every call is a round trip to the registry server, whose cost varies with the
 // machine's load far more than the difference measured here.
+#include "bench/BenchSupport.h"
 #include "bench/Benchmarks.h"
 #include "bench/startup/RegistryWork.h"
 #include "catalogue/Catalogue.h"
@@ -29,23 +30,6 @@
 namespace {
 
 constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
-class TBenchForm : public framework::TForm {
-public:
-    TBenchForm() : TForm("TBenchForm") { BindField("Tree", Tree); }
-    framework::TTreeView* Tree = nullptr;
-
-protected:
-    framework::DefinitionNode ReadDefinition() const override {
-        return framework::ParseDefinition("TBenchForm BenchForm {\n"
-                                          "  ClientSize: 300 300\n"
-                                          "  TTreeView Tree {\n"
-                                          "    Bounds: 0 0 300 300\n"
-                                          "  }\n"
-                                          "}\n",
-                                          "bench");
-    }
-};
 
 /// N entries in the Uninstall keys of the bench's own prefix: 40 % in the machine's 64-bit view,
 /// 40 % in its 32-bit view, the rest for the user. Only the keys it created are deleted again.
@@ -71,18 +55,9 @@ private:
         ::RegCreateKeyExA(root, kUninstall, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
                           &uninstall, nullptr);
         for (int i = from; i < to; ++i) {
-            char name[64], display[96];
+            char name[64];
             std::snprintf(name, sizeof name, "{%08X-BENCH-ENTRY}", i * 2654435761u);
-            std::snprintf(display, sizeof display, "Benchmark Program %d (x64) 1.%d", i, i % 17);
-            HKEY entry = nullptr;
-            ::RegCreateKeyExA(uninstall, name, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
-                              &entry, nullptr);
-            ::RegSetValueExA(entry, "DisplayName", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(display),
-                             static_cast<DWORD>(std::strlen(display) + 1));
-            ::RegSetValueExA(entry, "UninstallString", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>("C:\\x\\uninst.exe"), 16);
-            ::RegCloseKey(entry);
+            bench::SeedEntry(uninstall, view, name, i);
             created_.emplace_back(root, view, name);
         }
         ::RegCloseKey(uninstall);
@@ -109,7 +84,7 @@ Result Measure(int entries, int rounds) {
         auto t1 = std::chrono::steady_clock::now();
         floors.push_back(Seconds(t1 - t0));
 
-        framework::TStandaloneForm<TBenchForm> form;
+        bench::TreeBenchForm form;
         ui::TTreeCatalogue catalogue(*form.Tree);
         auto t2 = std::chrono::steady_clock::now();
         catalogue.BuildCatalogue();

@@ -9,6 +9,7 @@
 // Then the backup alone (BackUpEntry) is timed against the deletion alone (TRegistry::DeleteTree)
 // on the same tree. Runs alternate and the fastest of each is kept. Backups go to a scratch folder
 // of the benchmark's prefix and are deleted after each run.
+#include "bench/BenchSupport.h"
 #include "bench/Benchmarks.h"
 #include "catalogue/Backup.h"
 #include "catalogue/Catalogue.h"
@@ -32,45 +33,23 @@ constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uni
 constexpr char kEntry[] = "{BENCH-REMOVAL-ENTRY}";
 constexpr wchar_t kEntryWide[] = L"{BENCH-REMOVAL-ENTRY}";
 
-class TBenchForm : public framework::TForm {
-public:
-    TBenchForm() : TForm("TRemovalBenchForm") { BindField("Tree", Tree); }
-    framework::TTreeView* Tree = nullptr;
-
-protected:
-    framework::DefinitionNode ReadDefinition() const override {
-        return framework::ParseDefinition("TRemovalBenchForm BenchForm {\n"
-                                          "  ClientSize: 300 300\n"
-                                          "  TTreeView Tree {\n"
-                                          "    Bounds: 0 0 300 300\n"
-                                          "  }\n"
-                                          "}\n",
-                                          "bench");
-    }
-};
-
-void SetText(HKEY key, const char* name, const std::string& text) {
-    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
-}
-
 /// The entry with 1,000 keys below it: 10 subkeys of 99 keys each, plus the 10 themselves.
 void Seed() {
     HKEY entry = nullptr;
     const std::string path = std::string(kUninstall) + "\\" + kEntry;
     ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                       &entry, nullptr);
-    SetText(entry, "DisplayName", "Removal benchmark");
+    bench::SetText(entry, "DisplayName", "Removal benchmark");
     for (int i = 0; i < 10; ++i) {
         HKEY sub = nullptr;
         ::RegCreateKeyExA(entry, ("Component" + std::to_string(i)).c_str(), 0, nullptr, 0,
                           KEY_ALL_ACCESS, nullptr, &sub, nullptr);
-        SetText(sub, "Path", "C:\\Program Files\\Bench\\" + std::to_string(i));
+        bench::SetText(sub, "Path", "C:\\Program Files\\Bench\\" + std::to_string(i));
         for (int j = 0; j < 99; ++j) {
             HKEY leaf = nullptr;
             ::RegCreateKeyExA(sub, ("Feature" + std::to_string(j)).c_str(), 0, nullptr, 0,
                               KEY_ALL_ACCESS, nullptr, &leaf, nullptr);
-            SetText(leaf, "State", std::to_string(j));
+            bench::SetText(leaf, "State", std::to_string(j));
             ::RegCloseKey(leaf);
         }
         ::RegCloseKey(sub);
@@ -110,7 +89,7 @@ void MeasureRemoval() {
         bare = std::min(bare, t1 - t0);
 
         Seed();
-        framework::TStandaloneForm<TBenchForm> form;
+        bench::TreeBenchForm form;
         ui::TTreeCatalogue catalogue(*form.Tree);
         catalogue.BuildCatalogue();
         framework::TTreeNode* node = nullptr;

@@ -14,6 +14,7 @@
 // operation is a round trip to the Wine server, whose cost moves with the machine's load (the
 // host's as much as this machine's): the median and the spread of the rounds are printed, and the
 // ratio of each round's two runs, since both runs of a round see nearly the same load.
+#include "bench/BenchSupport.h"
 #include "bench/Benchmarks.h"
 #include "bench/startup/RegistryWork.h"
 #include "tests/support/TestPrefix.h"
@@ -84,18 +85,9 @@ void Seed(int entries) {
                           nullptr, &uninstall, nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create the Uninstall key");
     for (int i = 0; i < entries; ++i) {
-        char name[64], display[96];
+        char name[64];
         std::snprintf(name, sizeof name, "{%08X%s", i * 2654435761u, kSeedSuffix);
-        std::snprintf(display, sizeof display, "Benchmark Program %d (x64) 1.%d", i, i % 17);
-        HKEY entry = nullptr;
-        ::RegCreateKeyExA(uninstall, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &entry, nullptr);
-        if (i % 20 != 19)
-            ::RegSetValueExA(entry, "DisplayName", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(display),
-                             static_cast<DWORD>(std::strlen(display) + 1));
-        ::RegSetValueExA(entry, "UninstallString", 0, REG_SZ,
-                         reinterpret_cast<const BYTE*>("C:\\x\\uninst.exe"), 16);
-        ::RegCloseKey(entry);
+        bench::SeedEntry(uninstall, 0, name, i, i % 20 != 19);
     }
     ::RegCloseKey(uninstall);
 }
@@ -174,35 +166,31 @@ LRESULT TreeCount(HWND window) {
     return tree ? ::SendMessageA(tree, TVM_GETCOUNT, 0, 0) : 0;
 }
 
-double TimeProgram(const Paths& paths, int listed, bool& wrong) {
+/// From the start of exe until its window of windowClass shows its tree with every entry with a
+/// name and the two roots; closes it then and checks that it ends with the exit code expected.
+double TimeLaunch(const std::string& exe, const char* windowClass, int listed, long exitCode,
+                  bool& wrong) {
     auto start = Clock::now();
-    Process process(paths.program, "", false);
-    HWND window = WaitForVisibleWindow(process, kProgramClass);
+    Process process(exe, "", false);
+    HWND window = WaitForVisibleWindow(process, windowClass);
     double seconds = Seconds(Clock::now() - start);
     if (!window) {
         wrong = true;
         return seconds;
     }
-    // Every entry with a name is in the tree by the time the window shows, with the two roots.
     wrong |= TreeCount(window) != listed + 2;
     Close(process, window);
-    wrong |= process.WaitForExit() != 0;
+    wrong |= process.WaitForExit() != exitCode;
     return seconds;
 }
 
+// The program ends with 0; the lister's exit code is the number of names it read.
+double TimeProgram(const Paths& paths, int listed, bool& wrong) {
+    return TimeLaunch(paths.program, kProgramClass, listed, 0, wrong);
+}
+
 double TimeLister(const Paths& paths, int listed, bool& wrong) {
-    auto start = Clock::now();
-    Process process(paths.lister, "", false);
-    HWND window = WaitForVisibleWindow(process, kListerClass);
-    double seconds = Seconds(Clock::now() - start);
-    if (!window) {
-        wrong = true;
-        return seconds;
-    }
-    wrong |= TreeCount(window) != listed + 2;
-    Close(process, window);
-    wrong |= process.WaitForExit() != listed;
-    return seconds;
+    return TimeLaunch(paths.lister, kListerClass, listed, listed, wrong);
 }
 
 struct Series {

@@ -28,10 +28,7 @@ using testsupport::Scope;
 
 class CatalogueTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        framework::RegisterStandardClasses();
-        ::InitCommonControls();
-    }
+    static void SetUpTestSuite() { testsupport::RegisterWindowClasses(); }
     void SetUp() override { form = std::make_unique<testsupport::TTestForm>(); }
 
     TCatalogue& Build() {

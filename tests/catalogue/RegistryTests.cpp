@@ -422,16 +422,7 @@ TEST_F(RegistryTest, AStringLongerThanItsSizeQuerySaidIsReadAtTheSizeTheReadAsks
 
 TEST_F(RegistryTest, SubkeysGoneBetweenQueryAndEnumerationStillTakeTheirPositions) {
     sandbox.CreateKey("k\\a");
-    hooks.QueryInfoKey = [&](HKEY key, LPSTR cls, LPDWORD clsLength, LPDWORD reserved,
-                             LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen,
-                             LPDWORD values, LPDWORD maxValueNameLen, LPDWORD maxValueLen,
-                             LPDWORD security, PFILETIME written) {
-        const LSTATUS status = hooks.Previous().QueryInfoKey(
-            key, cls, clsLength, reserved, subKeys, maxSubKeyLen, maxClassLen, values,
-            maxValueNameLen, maxValueLen, security, written);
-        *subKeys += 2;
-        return status;
-    };
+    hooks.AfterQueryInfoKey([](HKEY, LPDWORD subKeys) { *subKeys += 2; });
     EXPECT_EQ(Listed("k"), (std::vector<std::string>{"a", "", ""}));
 }
 

@@ -421,13 +421,7 @@ TEST_F(RemovalTest, AKeySwappedForALinkJustBeforeItsDeletionLeavesTheLinksTarget
         const std::string name = c.swapped.substr(c.swapped.rfind('\\') + 1);
         testsupport::RegistryApiHooks hooks;
         bool swapped = false;
-        hooks.QueryInfoKey = [&](HKEY key, LPSTR cls, LPDWORD clsLength, LPDWORD reserved,
-                                 LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen,
-                                 LPDWORD values, LPDWORD maxValueNameLen, LPDWORD maxValueLen,
-                                 LPDWORD security, PFILETIME written) {
-            const LSTATUS status = hooks.Previous().QueryInfoKey(
-                key, cls, clsLength, reserved, subKeys, maxSubKeyLen, maxClassLen, values,
-                maxValueNameLen, maxValueLen, security, written);
+        hooks.AfterQueryInfoKey([&](HKEY key, LPDWORD) {
             if (!swapped && hooks.NameOf(key) == name) {
                 swapped = true;
                 if (c.renamed) {
@@ -448,8 +442,7 @@ TEST_F(RemovalTest, AKeySwappedForALinkJustBeforeItsDeletionLeavesTheLinksTarget
                 }
                 sandbox.CreateLink(Scope::User, c.swapped, scratch.NativePath() + L"\\Victim");
             }
-            return status;
-        };
+        });
         const TRemoval removal = catalogue->RemoveEntry(*Node(TEntryScope::User, c.entry));
         ASSERT_TRUE(swapped);
         EXPECT_EQ(before.Differences(RegistryDump(victim)), std::vector<std::wstring>{})

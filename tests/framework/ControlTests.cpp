@@ -88,10 +88,7 @@ protected:
 
 class ControlTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        framework::RegisterStandardClasses();
-        ::InitCommonControls();
-    }
+    static void SetUpTestSuite() { testsupport::RegisterWindowClasses(); }
     void SetUp() override {
         form = std::make_unique<TTestForm>();
         form->Show();

@@ -18,10 +18,7 @@ using testsupport::TTestFormBase;
 
 class FormTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        framework::RegisterStandardClasses();
-        ::InitCommonControls();
-    }
+    static void SetUpTestSuite() { testsupport::RegisterWindowClasses(); }
     framework::TApplication application;
 };
 

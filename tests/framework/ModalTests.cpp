@@ -43,10 +43,7 @@ std::string ModalDefinition(const std::string& className, const std::string& pos
 
 class ModalTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        framework::RegisterStandardClasses();
-        ::InitCommonControls();
-    }
+    static void SetUpTestSuite() { testsupport::RegisterWindowClasses(); }
     void SetUp() override { form = Build("ModalForm", "screen-center"); }
 
     /// A form of the definition above, built; "designed" ones sit at the top left corner.

@@ -14,10 +14,7 @@ using testsupport::TTestForm;
 
 class TreeViewTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        framework::RegisterStandardClasses();
-        ::InitCommonControls();
-    }
+    static void SetUpTestSuite() { testsupport::RegisterWindowClasses(); }
     void SetUp() override {
         form = std::make_unique<TTestForm>();
         tree = form->Tree;

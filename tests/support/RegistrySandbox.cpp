@@ -245,6 +245,20 @@ RegistryApiHooks::RegistryApiHooks() : previous_(catalogue::CurrentRegistryApi()
         &EnumValueWThunk});
 }
 
+void RegistryApiHooks::AfterQueryInfoKey(std::function<void(HKEY, LPDWORD)> after) {
+    QueryInfoKey =
+        [this, after = std::move(after)](HKEY key, LPSTR cls, LPDWORD clsLength, LPDWORD reserved,
+                                         LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen,
+                                         LPDWORD values, LPDWORD maxValueNameLen,
+                                         LPDWORD maxValueLen, LPDWORD security, PFILETIME written) {
+            const LSTATUS status = previous_.QueryInfoKey(
+                key, cls, clsLength, reserved, subKeys, maxSubKeyLen, maxClassLen, values,
+                maxValueNameLen, maxValueLen, security, written);
+            after(key, subKeys);
+            return status;
+        };
+}
+
 std::string RegistryApiHooks::NameOf(HANDLE key) const {
     const auto found = open_.find(static_cast<HKEY>(key));
     if (found == open_.end())

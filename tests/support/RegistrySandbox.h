@@ -134,6 +134,9 @@ public:
     /// component of the path it was opened with, UTF-8), or "" for another handle: what a hook on
     /// NtDeleteKey, which gets a handle, is about to delete.
     std::string NameOf(HANDLE key) const;
+    /// Hooks QueryInfoKey so that after passes the real query, with the key and the subkey count
+    /// it answered (null when the caller did not ask for it); the caller gets the real status.
+    void AfterQueryInfoKey(std::function<void(HKEY key, LPDWORD subKeys)> after);
     /// Close calls for a handle that was not open through the hooks (a double close, or a handle
     /// opened elsewhere).
     int StrayCloses() const noexcept { return strayCloses_; }

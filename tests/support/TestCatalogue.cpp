@@ -10,8 +10,7 @@ namespace testsupport {
 
 namespace {
 bool Registered() {
-    framework::RegisterStandardClasses();
-    ::InitCommonControls();
+    RegisterWindowClasses();
     return true;
 }
 } // namespace

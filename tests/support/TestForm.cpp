@@ -1,8 +1,22 @@
 #include "tests/support/TestForm.h"
 
+#include "controls/cxButtons.h"
+#include "controls/cxGroupBox.h"
+
+#include <commctrl.h>
+
 #include <utility>
 
 namespace testsupport {
+
+void RegisterWindowClasses(bool skinned) {
+    framework::RegisterStandardClasses();
+    if (skinned) {
+        controls::RegisterButtonClasses();
+        controls::RegisterGroupBoxClasses();
+    }
+    ::InitCommonControls();
+}
 
 TTestFormBase::TTestFormBase() : TForm("TTestForm") {
     Bind(true);

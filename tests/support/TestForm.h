@@ -1,6 +1,8 @@
 // TestForm.h - a form with a tree view and an image list for the framework's tests, built from
 // the stored definition "TTestForm" or from definition text given by a test.
 //
+// Also the window classes that tests register before they build windows.
+//
 // Classes in this file:
 //   TTestFormBase  the form in the shape of the program's forms: constructing it binds, and
 //                  CreateFromDefinition (TApplication::CreateForm) builds it
@@ -16,6 +18,10 @@
 #include <vector>
 
 namespace testsupport {
+
+/// The framework's standard window classes and the common controls, as the program registers
+/// them at start; with skinned, the skinned button and group box classes too.
+void RegisterWindowClasses(bool skinned = false);
 
 class TTestFormBase : public framework::TForm {
 public:

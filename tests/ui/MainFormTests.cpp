@@ -14,6 +14,7 @@
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/RegistrySandbox.h"
+#include "tests/support/TestForm.h"
 #include "tests/support/ThemeServicesScope.h"
 #include "tests/support/UninstallSandbox.h"
 #include "ui/MainFormUnit.h"
@@ -50,12 +51,7 @@ void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR id, DWORD) {
 
 class MainFormTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        framework::RegisterStandardClasses();
-        controls::RegisterButtonClasses();
-        controls::RegisterGroupBoxClasses();
-        ::InitCommonControls();
-    }
+    static void SetUpTestSuite() { testsupport::RegisterWindowClasses(true); }
     void SetUp() override { lookandfeel::InitializeLookAndFeel(); }
     void TearDown() override {
         application.reset();

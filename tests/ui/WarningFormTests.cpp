@@ -29,12 +29,7 @@ using ui::WarningForm;
 
 class WarningFormTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        framework::RegisterStandardClasses();
-        controls::RegisterButtonClasses();
-        controls::RegisterGroupBoxClasses();
-        ::InitCommonControls();
-    }
+    static void SetUpTestSuite() { testsupport::RegisterWindowClasses(true); }
     void SetUp() override {
         lookandfeel::InitializeLookAndFeel();
         // As at start-up: the main window first, the dialog right after it.
