@@ -140,6 +140,18 @@ LSTATUS TKeyWalker::Query(HKEY key, TRegKeyInfo& info) const {
 void TKeyWalker::NameAt(HKEY key, DWORD index, std::vector<char>& buffer, TKeyName& name,
                         bool exact) {
     name = TKeyName{};
+    wchar_t wide[kMaxKeyNameChars + 1] = {};
+    DWORD wideLength = kMaxKeyNameChars + 1;
+    if (exact) {
+        // A walk that reads exactly (the backup) names keys by their UTF-16 names alone: one
+        // enumeration step, and no ANSI form, which it never uses.
+        name.AnsiStatus = ERROR_NOT_SUPPORTED;
+        name.WideStatus = CurrentRegistryApi().EnumKeyExW(key, index, wide, &wideLength, nullptr,
+                                                          nullptr, nullptr, nullptr);
+        if (name.WideStatus == ERROR_SUCCESS)
+            name.Wide.assign(wide, std::min<DWORD>(wideLength, kMaxKeyNameChars));
+        return;
+    }
     if (buffer.empty())
         buffer.resize(1);
     buffer[0] = '\0';
@@ -156,24 +168,20 @@ void TKeyWalker::NameAt(HKEY key, DWORD index, std::vector<char>& buffer, TKeyNa
     const UINT codePage = CurrentRegistryApi().AnsiCodePage();
     const bool ascii = std::all_of(ansi.begin(), ansi.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (name.AnsiStatus == ERROR_SUCCESS && !exact && codePage == CP_UTF8 && ascii) {
+    if (name.AnsiStatus == ERROR_SUCCESS && codePage == CP_UTF8 && ascii) {
         name.Wide.assign(ansi.begin(), ansi.end());
         name.Ansi = std::move(ansi);
         return;
     }
-    // Only a name that the ANSI step gave needs the exact one, unless the caller reads exactly.
-    if (name.AnsiStatus != ERROR_SUCCESS && !exact) {
+    // Only a name that the ANSI step gave needs the exact one, to be checked against it.
+    if (name.AnsiStatus != ERROR_SUCCESS) {
         name.WideStatus = name.AnsiStatus;
         return;
     }
-    wchar_t wide[kMaxKeyNameChars + 1] = {};
-    DWORD wideLength = kMaxKeyNameChars + 1;
     name.WideStatus = CurrentRegistryApi().EnumKeyExW(key, index, wide, &wideLength, nullptr,
                                                       nullptr, nullptr, nullptr);
     if (name.WideStatus == ERROR_SUCCESS)
         name.Wide.assign(wide, std::min<DWORD>(wideLength, kMaxKeyNameChars));
-    if (name.AnsiStatus != ERROR_SUCCESS)
-        return;
     if (name.WideStatus != ERROR_SUCCESS || WideFromCodePage(ansi, codePage) != name.Wide) {
         name.AnsiStatus = ERROR_NO_UNICODE_TRANSLATION;
         return;

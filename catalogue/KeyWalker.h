@@ -48,7 +48,8 @@ struct TKeyName {
     std::wstring Wide;
     /// ERROR_SUCCESS, or why Ansi is empty: the ANSI step's failure, ERROR_INVALID_NAME for a NUL
     /// inside the name, ERROR_NO_UNICODE_TRANSLATION for a name the code page cannot hold (it
-    /// would open another key that really has it, or none).
+    /// would open another key that really has it, or none), ERROR_NOT_SUPPORTED where only the
+    /// exact name was read.
     LSTATUS AnsiStatus = ERROR_SUCCESS;
     /// ERROR_SUCCESS, or the failure of the step that reads the exact name.
     LSTATUS WideStatus = ERROR_SUCCESS;
@@ -183,8 +184,8 @@ public:
     static TKeyKind KindOf(HKEY key, LSTATUS& status);
     /// Fills info for key (zeroed first) by the walker's form.
     LSTATUS Query(HKEY key, TRegKeyInfo& info) const;
-    /// The subkey at index, in both forms. exact reads the UTF-16 name from the registry even
-    /// where the ANSI name gives it (an ASCII name under UTF-8). The buffer is the caller's, so
+    /// The subkey at index. In both forms, or with exact the UTF-16 name alone, read from the
+    /// registry in one step (the ANSI form is then not given). The buffer is the caller's, so
     /// that a long enumeration allocates once.
     static void NameAt(HKEY key, DWORD index, std::vector<char>& buffer, TKeyName& name,
                        bool exact);
