@@ -15,7 +15,7 @@ inline double Seconds() {
     return static_cast<double>(now.QuadPart) / frequency;
 }
 
-/// The catalogue build against the bare registry work it stands on, at two sizes.
+/// The catalogue build against the bare registry work it stands on, at three sizes.
 void RunCatalogueBench();
 /// Brush rebuilds per thousand fills, and single-line captions against DrawTextA.
 void RunGraphicsBench();

@@ -229,8 +229,10 @@ void TcxCustomButton::Repaint() {
 }
 
 bool TcxCustomButton::NeedsEraseBackground() const {
-    // The paint covers every pixel itself, the parent's image included where it shows.
-    return destroying_ || UsesSystemPaint();
+    // The themed painter's face may let the background show through its edges: the system's
+    // erase (the parent's button brush) goes first. Every other paint covers every pixel itself.
+    return destroying_ || UsesSystemPaint() ||
+           GetPainter()->Style() == lookandfeel::PainterStyle::Native;
 }
 
 void TcxCustomButton::ActiveDefaultChanged() {

@@ -178,7 +178,13 @@ bool TApplication::PreTranslateMessage(MSG& message) {
         if (std::find(filters_.begin(), filters_.end(), filter) != filters_.end() &&
             filter->PreTranslateMessage(message))
             return true;
-    return false;
+    // Then the window the message is for: its top-level window, found from its handle (not
+    // registered anywhere, so a window built before the application, or destroyed meanwhile, is
+    // asked exactly while it exists).
+    if (!message.hwnd)
+        return false;
+    TWinControl* top = TWinControl::FromHandle(::GetAncestor(message.hwnd, GA_ROOT));
+    return top && top->PreTranslateMessage(message);
 }
 
 void TApplication::Run() {

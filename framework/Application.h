@@ -2,8 +2,10 @@
 // owns, the message loop with its message filters, and the terminate request.
 //
 // Classes in this file:
-//   TMessageFilter  what the message loop asks before it translates and dispatches a message (a
-//                   form gives its dialog keys their meaning there)
+//   TMessageFilter  what the message loop asks before it translates and dispatches a message;
+//                   after the filters it asks the message's top-level window
+//                   (TWinControl::PreTranslateMessage, where a form gives its dialog keys their
+//                   meaning)
 //   TApplication    one per process (see Application())
 //
 // Functions: TitleFromExePath (the title rule), StartupErrorText / ShowStartupError (the report of

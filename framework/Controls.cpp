@@ -482,6 +482,10 @@ void TWinControl::FocusChanged(TWinControl*) {}
 
 void TWinControl::ModalResultChosen(int) noexcept {}
 
+bool TWinControl::PreTranslateMessage(MSG&) {
+    return false;
+}
+
 // --- Properties ---------------------------------------------------------------------------------
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {

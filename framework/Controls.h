@@ -146,6 +146,10 @@ public:
     virtual TWinControl* ActiveControl() const noexcept { return nullptr; }
     /// A button inside that carries a modal result was clicked.
     virtual void ModalResultChosen(int result) noexcept;
+    /// A message for this window or one inside it, taken from the queue before it is translated
+    /// and dispatched; true when handled, and then it is neither. The message loop asks the
+    /// top-level window of the message's window (a form answers its dialog keys here).
+    virtual bool PreTranslateMessage(MSG& message);
 
     /// Draws the parent's image of the area under this control into dc, in this control's client
     /// coordinates: the parent erases and prints its client area into it (as the theme library's

@@ -42,8 +42,6 @@ TForm::TForm(std::string className) : className_(std::move(className)) {
 
 TForm::~TForm() {
     destroying_ = true;
-    if (TApplication* application = Application())
-        application->RemoveMessageFilter(*this);
     if (HandleAllocated())
         ::DestroyWindow(Handle());
     // Controls go newest first; their windows went with the form's.
@@ -160,8 +158,6 @@ void TForm::CreateFromDefinition() {
     for (const auto& p : definition.properties)
         ApplyDefinitionProperty(*this, p, *this);
     CreateHandle();
-    if (TApplication* application = Application())
-        application->AddMessageFilter(*this);
     // AdjustWindowRectEx does not know about wrapped menus or themed frames; make the client
     // area exactly the stored size.
     if (clientWidth_ > 0 || clientHeight_ > 0) {
@@ -386,8 +382,7 @@ bool TForm::IsDialogKey(MSG& msg) {
 }
 
 bool TForm::PreTranslateMessage(MSG& msg) {
-    return msg.hwnd && HandleAllocated() && ::GetAncestor(msg.hwnd, GA_ROOT) == Handle() &&
-           IsDialogKey(msg);
+    return IsDialogKey(msg);
 }
 
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

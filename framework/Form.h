@@ -56,7 +56,7 @@ private:
     int previous_;
 };
 
-class TForm : public TWinControl, public TDefinitionLoader, public TMessageFilter {
+class TForm : public TWinControl, public TDefinitionLoader {
 public:
     ~TForm() override;
 
@@ -88,8 +88,8 @@ public:
     /// Gives a queued message the dialog keyboard handling (Tab between controls); true when the
     /// message was handled there.
     bool IsDialogKey(MSG& msg);
-    /// The application's loop asks the form about every message: the messages of the form's
-    /// windows get the dialog keyboard handling (IsDialogKey).
+    /// The application's loop asks the form about every message for its windows: they get the
+    /// dialog keyboard handling (IsDialogKey).
     bool PreTranslateMessage(MSG& msg) override;
     /// The component of this form with that name, or null.
     TComponent* FindComponent(const std::string& name) const;

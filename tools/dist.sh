@@ -18,7 +18,10 @@ source=$(dirname "$here")
 name=Ordanel-$version-win64
 
 if [ -z "$SOURCE_DATE_EPOCH" ]; then
-    SOURCE_DATE_EPOCH=$(git -C "$source" log -1 --format=%ct 2>/dev/null || echo 0)
+    SOURCE_DATE_EPOCH=$(git -C "$source" log -1 --format=%ct 2>/dev/null) || {
+        echo "dist: no git checkout here: set SOURCE_DATE_EPOCH to the sources' date" >&2
+        exit 1
+    }
 fi
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT

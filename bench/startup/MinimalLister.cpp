@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr char kListerClass[] = "OrdanelMinimalLister";
-
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
         ::PostQuitMessage(0);
@@ -41,11 +39,11 @@ void ShowLister(HINSTANCE instance, const std::vector<std::string>& machine,
     wc.hInstance = instance;
     wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kListerClass;
+    wc.lpszClassName = bench::kListerClass;
     ::RegisterClassA(&wc);
-    HWND window =
-        ::CreateWindowExA(WS_EX_TOOLWINDOW, kListerClass, " ", WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                          322, 124, 378, 467, nullptr, nullptr, instance, nullptr);
+    HWND window = ::CreateWindowExA(WS_EX_TOOLWINDOW, bench::kListerClass, " ",
+                                    WS_POPUP | WS_CAPTION | WS_SYSMENU, 322, 124, 378, 467, nullptr,
+                                    nullptr, instance, nullptr);
     HWND tree = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
                                   WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_LINESATROOT, 8, 148,
                                   353, 225, window, nullptr, instance, nullptr);

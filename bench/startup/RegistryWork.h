@@ -9,6 +9,9 @@
 
 namespace bench {
 
+/// The window class of the minimal windowed lister, which the start-up benchmark waits for.
+inline constexpr char kListerClass[] = "OrdanelMinimalLister";
+
 inline constexpr char kUninstallPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 /// One scope: opens its Uninstall key (ANSI functions, full access plus view), lists every subkey

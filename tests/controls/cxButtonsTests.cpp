@@ -677,17 +677,19 @@ TEST_F(ButtonTest, ThemedAndOffice11PathsDrawWithTheVisualStyleOrTheStandardLook
     }
 }
 
-// One repaint of a button (InvalidateRect, UpdateWindow) asks its parent for at most one thing:
-// the parent's image under a themed face that lets it show through; the button hears WM_PAINT
-// and nothing comes back to it from the parent.
+// One repaint of a button (InvalidateRect, UpdateWindow) asks its parent for its image at most
+// once (under a themed face that lets it show through) and for its button brush only for the
+// system's erase, which the themed painter alone leaves to the system; the button hears WM_PAINT
+// and no draw request comes back to it from the parent.
 TEST_F(ButtonTest, ARepaintAsksTheParentAtMostOnce) {
     struct Case {
         const char* name;
         bool style;
         bool native;
+        int erases; // the system's erase, through the parent's button brush
     };
-    for (const Case& c :
-         {Case{"native, style on", true, true}, Case{"ultra-flat, style off", false, false}}) {
+    for (const Case& c : {Case{"native, style on", true, true, 1},
+                          Case{"ultra-flat, style off", false, false, 0}}) {
         SCOPED_TRACE(c.name);
         testsupport::ScopedVisualStyle style(c.style);
         application.ProcessMessages();
@@ -699,13 +701,34 @@ TEST_F(ButtonTest, ARepaintAsksTheParentAtMostOnce) {
                              framework::CN_DRAWITEM});
         ::InvalidateRect(button.Handle(), nullptr, FALSE);
         ::UpdateWindow(button.Handle());
-        const int trips =
-            log.Count(1, WM_CTLCOLORBTN) + log.Count(1, WM_DRAWITEM) + log.Count(1, WM_PRINTCLIENT);
         EXPECT_EQ(log.Count(0, WM_PAINT), 1);
         EXPECT_EQ(log.Count(0, framework::CN_DRAWITEM), 0);
-        EXPECT_LE(trips, 1);
+        EXPECT_EQ(log.Count(1, WM_DRAWITEM), 0);
+        EXPECT_EQ(log.Count(1, WM_CTLCOLORBTN), c.erases);
+        EXPECT_LE(log.Count(1, WM_PRINTCLIENT), 1);
         EXPECT_LE(log.Count(1, WM_ERASEBKGND), log.Count(1, WM_PRINTCLIENT))
             << "the parent erases only to print its image";
+        owned.clear();
+    }
+}
+
+// The erase request: the themed painter leaves it to the system (the parent's button brush fills
+// the area); under every other painter it is answered as done and draws nothing.
+TEST_F(ButtonTest, TheSystemErasesUnderTheThemedPainterAlone) {
+    for (const bool themed : {true, false}) {
+        SCOPED_TRACE(themed ? "themed" : "ultra-flat");
+        testsupport::ScopedVisualStyle style(themed);
+        application.ProcessMessages();
+        auto& button = AddButton(190, 10, 100, 25, "WWW");
+        button.LookAndFeel().SetNativeStyle(themed);
+        application.ProcessMessages();
+        MessageRecorder log({form->Handle()}, {WM_CTLCOLORBTN});
+        DibSurface dib(100, 25);
+        EXPECT_NE(
+            ::SendMessageA(button.Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dib.dc()), 0),
+            0);
+        EXPECT_EQ(log.Count(0, WM_CTLCOLORBTN), themed ? 1 : 0);
+        EXPECT_EQ(dib.IsSentinel(50, 12), !themed);
         owned.clear();
     }
 }

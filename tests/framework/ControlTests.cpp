@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -382,6 +383,29 @@ TEST_F(ControlTest, FocusChangesTellButtonsWhichIsTheActiveDefault) {
         ::PostMessageA(form->Tree->Handle(), WM_KEYUP, key, 0xC0000001);
     }
     EXPECT_TRUE(PumpUntil([&] { return yesClicks == 1 && noClicks == 1; }));
+}
+
+// The loop gives dialog keys to the form that the message's window is in, found from the window:
+// also a form built before the application, and after another application has gone.
+TEST(DialogKeysTest, ReachAFormWhicheverApplicationRunsTheLoop) {
+    testsupport::RegisterWindowClasses();
+    std::optional<framework::TApplication> earlier;
+    earlier.emplace();
+    earlier.reset();
+    TTestForm form;
+    framework::TApplication application;
+    framework::TButton yes;
+    yes.SetParent(&form);
+    yes.SetBounds(220, 10, 60, 25);
+    yes.CreateHandle();
+    yes.SetDefault(true);
+    int clicks = 0;
+    yes.OnClick = [&](framework::TObject*) { ++clicks; };
+    form.Show();
+    ::SetFocus(form.Tree->Handle());
+    ::PostMessageA(form.Tree->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+    ::PostMessageA(form.Tree->Handle(), WM_KEYUP, VK_RETURN, 0xC0000001);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return clicks == 1; }, 3000, false));
 }
 
 // --- Properties of nested objects ------------------------------------------------------------
