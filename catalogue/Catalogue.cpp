@@ -4,6 +4,7 @@
 #include "catalogue/Backup.h"
 #include "catalogue/FileApi.h"
 #include "catalogue/Registry.h"
+#include "framework/CodePages.h"
 
 #include <new>
 
@@ -132,8 +133,9 @@ TRemoval TCatalogue::RemoveEntry(Node node) noexcept {
         // gave it.
         SYSTEMTIME now{};
         ::GetLocalTime(&now);
-        const TBackup backup = BackUpEntry(*scope, list->Name(position).Wide,
-                                           WideFromCodePage(tree_.CaptionOf(node), CP_ACP), now);
+        const TBackup backup =
+            BackUpEntry(*scope, list->Name(position).Wide,
+                        framework::WideFromCodePage(tree_.CaptionOf(node), CP_ACP), now);
         if (backup.Error == kErrorLinkAbove) {
             // Nothing was read, nor would anything be deleted: the path leads into another tree.
             removal.Error = kErrorLinkAbove;

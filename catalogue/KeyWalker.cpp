@@ -2,6 +2,7 @@
 #include "catalogue/KeyWalker.h"
 
 #include "catalogue/Errors.h"
+#include "framework/CodePages.h"
 
 #include <algorithm>
 
@@ -24,19 +25,6 @@ uint32_t AnsiBytesPerChar() noexcept {
 }
 
 } // namespace
-
-std::wstring WideFromCodePage(const std::string& text, UINT codePage) {
-    if (text.empty())
-        return {};
-    const int count = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
-                                            static_cast<int>(text.size()), nullptr, 0);
-    if (count <= 0)
-        return {};
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
-                          static_cast<int>(text.size()), wide.data(), count);
-    return wide;
-}
 
 bool NamesSymbolicLinkValue(std::wstring_view name) noexcept {
     constexpr std::string_view link = kSymbolicLinkValue;
@@ -182,7 +170,8 @@ void TKeyWalker::NameAt(HKEY key, DWORD index, std::vector<char>& buffer, TKeyNa
                                                       nullptr, nullptr, nullptr);
     if (name.WideStatus == ERROR_SUCCESS)
         name.Wide.assign(wide, std::min<DWORD>(wideLength, kMaxKeyNameChars));
-    if (name.WideStatus != ERROR_SUCCESS || WideFromCodePage(ansi, codePage) != name.Wide) {
+    if (name.WideStatus != ERROR_SUCCESS ||
+        framework::WideFromCodePage(ansi, codePage) != name.Wide) {
         name.AnsiStatus = ERROR_NO_UNICODE_TRANSLATION;
         return;
     }
@@ -216,9 +205,10 @@ bool TKeyWalker::WalkKey(HKEY key, std::wstring relative, REGSAM access, bool ch
     // belong elsewhere and are never reached through it. A key that cannot be queried has no
     // count to enumerate by.
     if (visit.Kind == TKeyKind::Plain && visit.InfoStatus == ERROR_SUCCESS) {
-        // Room for the longest name the key reported, in the code page's bytes.
-        const size_t scale = form_ == TNameForm::Wide ? AnsiBytesPerChar() : 1;
-        std::vector<char> buffer(size_t{visit.Info.MaxSubKeyLen} * scale + 1);
+        // Room for the longest ANSI name the key reported (Query gave it in the code page's
+        // bytes); a walk in the wide form reads the exact names only and never fills it.
+        std::vector<char> buffer(form_ == TNameForm::Ansi ? size_t{visit.Info.MaxSubKeyLen} + 1
+                                                          : 1);
         TKeyName name;
         const uint32_t count = visit.Info.NumSubKeys;
         for (uint32_t step = 0; step < count; ++step) {

@@ -4,7 +4,6 @@
 //
 // In this file:
 //   kSymbolicLinkValue  the value that holds a registry link's target
-//   WideFromCodePage    UTF-16 from text of a code page, which names and captions come in
 //   TKeyName            a subkey's name as the enumeration gave it: ANSI and exact UTF-16
 //   TKeyNames           the subkey names of one key in enumeration order, one a position
 //   TRegKeyInfo         counts and lengths of one key, as the registry reports them
@@ -21,9 +20,7 @@
 
 #include <windows.h>
 
-#include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,9 +30,6 @@ namespace catalogue {
 /// The value that holds a registry symbolic link's target, in a key created with
 /// REG_OPTION_CREATE_LINK.
 inline constexpr char kSymbolicLinkValue[] = "SymbolicLinkValue";
-
-/// UTF-16 from text of the code page; empty when the text is not valid in it.
-std::wstring WideFromCodePage(const std::string& text, UINT codePage);
 
 /// Whether a value name is kSymbolicLinkValue (the registry compares names without case).
 bool NamesSymbolicLinkValue(std::wstring_view name) noexcept;
@@ -74,33 +68,13 @@ public:
     void Reserve(int count) { names_.reserve(static_cast<size_t>(count)); }
 
     /// The ANSI names in order.
-    class Iterator {
-    public:
-        using iterator_category = std::forward_iterator_tag;
-        using value_type = std::string;
-        using difference_type = std::ptrdiff_t;
-        using pointer = const std::string*;
-        using reference = const std::string&;
-
-        Iterator() = default;
-        explicit Iterator(std::vector<TKeyName>::const_iterator at) : at_(at) {}
-        const std::string& operator*() const { return at_->Ansi; }
-        Iterator& operator++() {
-            ++at_;
-            return *this;
-        }
-        Iterator operator++(int) {
-            Iterator before = *this;
-            ++at_;
-            return before;
-        }
-        bool operator==(const Iterator& other) const { return at_ == other.at_; }
-
-    private:
-        std::vector<TKeyName>::const_iterator at_;
-    };
-    Iterator begin() const noexcept { return Iterator(names_.begin()); }
-    Iterator end() const noexcept { return Iterator(names_.end()); }
+    std::vector<std::string> AnsiNames() const {
+        std::vector<std::string> names;
+        names.reserve(names_.size());
+        for (const TKeyName& name : names_)
+            names.push_back(name.Ansi);
+        return names;
+    }
 
 private:
     std::vector<TKeyName> names_;

@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 
+#include "framework/CodePages.h"
 #include "framework/Controls.h"
 #include "framework/ExceptionReport.h"
 #include "framework/Exceptions.h"
@@ -89,24 +90,13 @@ std::string TitleFromExePath(const std::string& path) {
     // may hold a byte that looks like "\\" (the second byte of some characters of the Far-East
     // code pages), and lower-casing bytes from the second on cuts a first character of several
     // bytes ("\xC3\x96", O with diaeresis, in UTF-8) in two.
-    const int count =
-        ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    std::wstring title(static_cast<size_t>(std::max(count, 0)), L'\0');
-    if (count > 0)
-        ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), title.data(),
-                              count);
+    std::wstring title = WideFromCodePage(path, CP_ACP, TInvalidText::Replace);
     title.erase(0, title.find_last_of(L'\\') + 1);
     if (auto dot = title.find(L'.'); dot != std::wstring::npos)
         title.resize(dot);
     if (title.size() > 1)
         ::CharLowerBuffW(title.data() + 1, static_cast<DWORD>(title.size() - 1));
-    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, title.data(), static_cast<int>(title.size()),
-                                            nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(std::max(bytes, 0)), '\0');
-    if (bytes > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, title.data(), static_cast<int>(title.size()), out.data(),
-                              bytes, nullptr, nullptr);
-    return out;
+    return CodePageFromWide(title, CP_ACP);
 }
 
 TApplication::TApplication() {

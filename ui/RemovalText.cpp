@@ -2,29 +2,17 @@
 #include "ui/RemovalText.h"
 
 #include "catalogue/Errors.h"
+#include "framework/CodePages.h"
 
 namespace ui {
 
 namespace {
 
-// Text in the ANSI code page, for the messages the windows show.
-std::string Narrow(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    const int count = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                            nullptr, 0, nullptr, nullptr);
-    if (count <= 0)
-        return {};
-    std::string out(static_cast<size_t>(count), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), count,
-                          nullptr, nullptr);
-    return out;
-}
-
 // The sentence for what failed, without the note about the incomplete file.
 std::string StepText(const catalogue::TBackupFailure& failure) {
     using Step = catalogue::TBackupFailure::Step;
-    const std::string path = Narrow(failure.Path);
+    // The paths in the ANSI code page, as the windows show text.
+    const std::string path = framework::CodePageFromWide(failure.Path, CP_ACP);
     switch (failure.What) {
     case Step::None: break;
     case Step::NoDataFolder:
@@ -35,7 +23,8 @@ std::string StepText(const catalogue::TBackupFailure& failure) {
     case Step::FileNotWritten: return "The file " + path + " could not be written.";
     case Step::NotWritten: return "The backup could not be written.";
     case Step::FileNotRenamed:
-        return "The file " + path + " could not be renamed to " + Narrow(failure.Target) + ".";
+        return "The file " + path + " could not be renamed to " +
+               framework::CodePageFromWide(failure.Target, CP_ACP) + ".";
     case Step::KeyNotOpened: return "The key " + path + " could not be opened.";
     case Step::KeyNotRead: return "The key " + path + " could not be read.";
     case Step::KeyChanged: return "The key " + path + " changed while it was being saved.";

@@ -49,7 +49,7 @@ protected:
         return out;
     }
     static std::vector<std::string> Names(const catalogue::TKeyNames& list) {
-        return std::vector<std::string>(list.begin(), list.end());
+        return list.AnsiNames();
     }
 
     testsupport::UninstallSandbox sandbox;

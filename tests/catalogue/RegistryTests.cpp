@@ -46,7 +46,7 @@ protected:
         EXPECT_TRUE(reg.OpenPath(Absolute(relative)));
         catalogue::TKeyNames list;
         reg.ListSubkeys(list);
-        return {list.begin(), list.end()};
+        return list.AnsiNames();
     }
 
     // The message of the ERegistryException that ReadText raises, or "" when it raises none.
