@@ -11,8 +11,6 @@
 #include "bench/Benchmarks.h"
 #include "bench/startup/RegistryWork.h"
 #include "catalogue/Catalogue.h"
-#include "framework/Form.h"
-#include "framework/TreeView.h"
 #include "tests/support/TestPrefix.h"
 #include "ui/CatalogueTree.h"
 
@@ -21,7 +19,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <tuple>
